@@ -1,0 +1,26 @@
+#pragma once
+
+#include <cstdint>
+#include <span>
+
+// Plays one buffer of mono samples a given number of times back to back, then silence.
+// Shared by every device so that the looping the engine relies on is the same everywhere.
+// Not thread-safe: the device serialises access.
+class LoopCursor {
+ public:
+  // Starts over at the first of `frames` samples at `samples`, `loops` times in all.
+  void Start(const std::int16_t* samples, std::uint32_t frames, std::uint32_t loops);
+  void Stop();
+
+  // Fills `out` with what plays next. Loop boundaries are seamless: no sample is inserted or
+  // dropped between one repetition and the next.
+  void Render(std::span<std::int16_t> out);
+
+  bool Sounding() const { return loopsLeft_ > 0 && frames_ > 0; }
+
+ private:
+  const std::int16_t* samples_ = nullptr;
+  std::uint32_t frames_ = 0;
+  std::uint32_t loopsLeft_ = 0;
+  std::uint32_t position_ = 0;
+};

@@ -1,0 +1,33 @@
+#include "audio/ManualWaveDevice.h"
+
+ManualWaveDevice::ManualWaveDevice(const WaveFormat& format) : format_(format) {}
+
+bool ManualWaveDevice::Write(const WaveHeader& header) {
+  std::lock_guard lock(mutex_);
+  if (unplugged_ || header.data == nullptr) return false;
+  cursor_.Start(header.data, FramesOf(header, format_), LoopsOf(header));
+  ++writes_;
+  return true;
+}
+
+bool ManualWaveDevice::Reset() {
+  std::lock_guard lock(mutex_);
+  if (unplugged_) return false;
+  cursor_.Stop();
+  return true;
+}
+
+void ManualWaveDevice::Pull(std::span<std::int16_t> out) {
+  std::lock_guard lock(mutex_);
+  cursor_.Render(out);
+}
+
+void ManualWaveDevice::SetUnplugged(bool unplugged) {
+  std::lock_guard lock(mutex_);
+  unplugged_ = unplugged;
+}
+
+int ManualWaveDevice::WriteCount() const {
+  std::lock_guard lock(mutex_);
+  return writes_;
+}

@@ -1,0 +1,32 @@
+#pragma once
+
+#include <mutex>
+#include <span>
+
+#include "audio/LoopCursor.h"
+#include "audio/WaveDevice.h"
+
+// A device that plays only when pulled: whoever holds it asks for the next frames, as a
+// sound card's clock would. Lets tests hear exactly what the output would play, at any
+// speed, without a sound server.
+class ManualWaveDevice final : public WaveDevice {
+ public:
+  explicit ManualWaveDevice(const WaveFormat& format);
+
+  bool Write(const WaveHeader& header) override;
+  bool Reset() override;
+
+  // The next out.size() frames of sound.
+  void Pull(std::span<std::int16_t> out);
+
+  // While unplugged, Write and Reset fail as a device that has gone away would.
+  void SetUnplugged(bool unplugged);
+  int WriteCount() const;
+
+ private:
+  mutable std::mutex mutex_;
+  WaveFormat format_;
+  LoopCursor cursor_;
+  bool unplugged_ = false;
+  int writes_ = 0;
+};

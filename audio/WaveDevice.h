@@ -1,0 +1,21 @@
+#pragma once
+
+#include "audio/WaveFormat.h"
+
+// An open output device that loops one buffer in the background.
+class WaveDevice {
+ public:
+  virtual ~WaveDevice() = default;
+
+  // Plays the header's buffer from its first sample, replacing whatever played before. The
+  // buffer is read in place until Reset. Looped `loops` times when both loop flags are set,
+  // else once. Returns false, changing nothing, when the device cannot play.
+  virtual bool Write(const WaveHeader& header) = 0;
+
+  // Silences the device at once. When it returns, nothing reads the last written buffer.
+  virtual bool Reset() = 0;
+};
+
+// Whole frames in a header's buffer, and how often they play, for a device of this format.
+std::uint32_t FramesOf(const WaveHeader& header, const WaveFormat& format);
+std::uint32_t LoopsOf(const WaveHeader& header);

@@ -1,0 +1,31 @@
+#pragma once
+
+#include <cstdint>
+
+// The output's format record: PCM, channels interleaved frame by frame.
+struct WaveFormat {
+  std::uint16_t formatTag = 0;
+  std::uint16_t channels = 0;
+  std::uint32_t samplesPerSec = 0;
+  std::uint32_t avgBytesPerSec = 0;
+  std::uint16_t blockAlign = 0;
+  std::uint16_t bitsPerSample = 0;
+};
+
+inline constexpr std::uint16_t kWaveFormatPcm = 1;
+
+// Describes the one buffer the output plays: `bufferLength` bytes from `data`, repeated
+// `loops` times in all when both loop flags are set.
+struct WaveHeader {
+  const std::int16_t* data = nullptr;
+  std::uint32_t bufferLength = 0;
+  std::uint32_t bytesRecorded = 0;
+  std::uintptr_t user = 0;
+  std::uint32_t flags = 0;
+  std::uint32_t loops = 0;
+  WaveHeader* next = nullptr;
+  std::uintptr_t reserved = 0;
+};
+
+inline constexpr std::uint32_t kWaveHeaderBeginLoop = 0x4;
+inline constexpr std::uint32_t kWaveHeaderEndLoop = 0x8;

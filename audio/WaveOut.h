@@ -1,0 +1,44 @@
+#pragma once
+
+#include <cstdint>
+
+#include "audio/WaveFormat.h"
+
+// The output channel: plays one buffer on the default output device, looped a given number
+// of times, or stops it. The device is opened once per process and never closed by a
+// channel. Nothing is reported back from the device: `playing` says whether the channel
+// last started or stopped it successfully.
+class CWaveOut {
+ public:
+  CWaveOut();
+  virtual ~CWaveOut() = default;
+  CWaveOut(const CWaveOut&) = delete;
+  CWaveOut& operator=(const CWaveOut&) = delete;
+
+  bool Open();
+  bool InitHeader();
+  bool SetBuffer(const std::int16_t* data);
+  bool SetLength(std::uint32_t bytes);
+  void SetSampleRate(std::uint32_t samplesPerSec);
+  void SetBitsPerSample(std::uint16_t bitsPerSample);
+  void SetChannels(std::uint16_t channels);
+  std::uint32_t RecomputeFormat();
+
+  bool Play(std::uint32_t loops);
+  bool Stop();
+  bool IsPlaying() const { return playing; }
+
+  const WaveHeader& Header() const { return header; }
+  const WaveFormat& Format() const { return format; }
+
+  static constexpr std::uint16_t kChannels = 1;
+  static constexpr std::uint32_t kSamplesPerSec = 44100;
+  static constexpr std::uint16_t kBitsPerSample = 16;
+
+ private:
+  bool PrepareHeader() const;
+
+  bool playing = false;
+  WaveHeader header;
+  WaveFormat format;
+};

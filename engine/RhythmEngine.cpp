@@ -1,0 +1,102 @@
+#include "engine/RhythmEngine.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "engine/MessageBox.h"
+#include "engine/WaveImage.h"
+#include "res/Resources.h"
+
+CRhythmEngine::CRhythmEngine() {
+  if (!LoadTones()) return;
+  loop = std::make_unique<std::int16_t[]>(kLoopCapacity);
+  tempo = kDefaultTempo;
+  pattern = 0;
+  tone = 0;
+  output.SetBitsPerSample(16);
+  output.SetChannels(1);
+  output.SetSampleRate(44100);
+  output.SetBuffer(loop.get());
+  Render();
+}
+
+CRhythmEngine::~CRhythmEngine() {
+  // The device must not go on reading the loop once it is released.
+  output.Stop();
+}
+
+bool CRhythmEngine::LoadTones() {
+  WaveImageHeader header;
+  for (int t = 0; t < kToneCount; ++t) {
+    ChannelSlots slots;  // a second channel stays here and is dropped, never another tone's
+    std::int32_t frames = 0;
+    const bool parsed = ParseWaveImage(res::FindResource(kToneResourceIds[t], res::kTypeWave),
+                                       slots, frames, header);
+    if (header.channels != 1) {
+      samples[t] = nullptr;
+      counts[t] = 0;
+      ShowMessageBox("only mono data", "error");
+      return false;
+    }
+    // A damaged image leaves its tone silent rather than stopping the others.
+    samples[t] = parsed ? std::move(slots[0]) : nullptr;
+    counts[t] = parsed ? frames : 0;
+  }
+  return true;
+}
+
+bool CRhythmEngine::IsValidTempo(std::uint32_t tempo) {
+  return tempo != 0 && LoopBytes(0, tempo) <= kLoopCapacity * sizeof(std::int16_t);
+}
+
+void CRhythmEngine::SetTempo(std::uint32_t beatsPerMinute) {
+  if (!IsValidTempo(beatsPerMinute)) return;
+  tempo = beatsPerMinute;
+  Render();
+}
+
+void CRhythmEngine::SetPattern(std::int32_t index) {
+  if (index < 0 || index >= kPatternCount) return;
+  pattern = index;
+  Render();
+}
+
+void CRhythmEngine::SetTone(std::int32_t index) {
+  if (index < 0 || index >= kToneCount) return;
+  tone = index;
+  Render();
+}
+
+bool CRhythmEngine::Play() {
+  output.Play(kPlayLoops);
+  return true;
+}
+
+bool CRhythmEngine::Stop() {
+  output.Stop();
+  return true;
+}
+
+std::span<const std::int16_t> CRhythmEngine::LoopBuffer() const {
+  if (!loop) return {};
+  return {loop.get(), kLoopCapacity};
+}
+
+void CRhythmEngine::Render() {
+  if (!loop) return;
+  const std::uint32_t length = LoopBytes(pattern, tempo);
+  const bool wasPlaying = output.IsPlaying();
+  if (wasPlaying) output.Stop();
+
+  std::memset(loop.get(), 0, length);
+  const std::size_t count = samples[tone] ? static_cast<std::size_t>(counts[tone]) : 0;
+  for (double fraction : kClaveTable[pattern]) {
+    if (count == 0) break;
+    const auto position = static_cast<std::size_t>(static_cast<double>(length >> 1) * fraction);
+    // A stroke runs on past the loop's end into the unplayed rest of the buffer.
+    const std::size_t n = std::min(count, kLoopCapacity - position);
+    std::memcpy(loop.get() + position, samples[tone].get(), n * sizeof(std::int16_t));
+  }
+  output.SetLength(length);
+  if (wasPlaying) output.Play(kPlayLoops);
+}

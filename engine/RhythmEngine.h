@@ -1,0 +1,71 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <span>
+
+#include "audio/WaveOut.h"
+
+// Loops one clave pattern played with one tone at a tempo. Every change of setting renders
+// the loop afresh into one buffer, and a loop that was playing restarts from its start.
+class CRhythmEngine {
+ public:
+  static constexpr int kToneCount = 3;
+  static constexpr int kPatternCount = 3;
+  static constexpr std::array<int, kToneCount> kToneResourceIds = {149, 154, 152};
+  static constexpr std::size_t kLoopCapacity = 470400;  // samples
+  static constexpr std::uint32_t kDefaultTempo = 195;
+  static constexpr std::uint32_t kPlayLoops = 1000;
+  static constexpr std::uint32_t kBytesPerMinute = 44100 * 2 * 60;
+
+  // Stroke positions of each pattern as fractions of the loop, six strokes each.
+  static constexpr std::array<std::array<double, 6>, kPatternCount> kClaveTable = {{
+      {0.125, 0.25, 0.5, 0.6875, 0.875, 0.875},
+      {0, 0.1875, 0.4375, 0.625, 0.75, 0.75},
+      {0, 1.0 / 6, 5.0 / 12, 7.0 / 12, 0.75, 11.0 / 12},
+  }};
+
+  // Opens the output, loads the three tones and renders a first loop at the default tempo.
+  CRhythmEngine();
+  virtual ~CRhythmEngine();
+  CRhythmEngine(const CRhythmEngine&) = delete;
+  CRhythmEngine& operator=(const CRhythmEngine&) = delete;
+
+  // Each setter renders again, even for the value already set; a value the loop cannot be
+  // rendered for (tempo 0 or too slow to fit the buffer, index outside 0..2) is ignored.
+  void SetTempo(std::uint32_t beatsPerMinute);
+  void SetPattern(std::int32_t index);
+  void SetTone(std::int32_t index);
+
+  bool Play();
+  bool Stop();
+  bool IsPlaying() const { return output.IsPlaying(); }
+
+  // Renders the loop for the current settings, restarting playback if it was running.
+  void Render();
+
+  std::uint32_t Tempo() const { return tempo; }
+  std::int32_t Pattern() const { return pattern; }
+  std::int32_t Tone() const { return tone; }
+  // The loop buffer (empty if loading stopped early) and the byte length that plays.
+  std::span<const std::int16_t> LoopBuffer() const;
+  std::uint32_t LoopLength() const { return output.Header().bufferLength; }
+
+  static std::uint32_t BeatsPerLoop(std::int32_t pattern) { return pattern == 2 ? 6 : 8; }
+  static std::uint32_t LoopBytes(std::int32_t pattern, std::uint32_t tempo) {
+    return BeatsPerLoop(pattern) * kBytesPerMinute / tempo;
+  }
+  static bool IsValidTempo(std::uint32_t tempo);
+
+ private:
+  bool LoadTones();
+
+  CWaveOut output;
+  std::array<std::unique_ptr<std::int16_t[]>, kToneCount> samples;
+  std::array<std::int32_t, kToneCount> counts{};
+  std::unique_ptr<std::int16_t[]> loop;
+  std::uint32_t tempo = kDefaultTempo;
+  std::int32_t pattern = 0;
+  std::int32_t tone = 0;
+};

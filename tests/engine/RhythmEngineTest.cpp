@@ -1,0 +1,206 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <climits>
+#include <string>
+
+#include "engine/MessageBox.h"
+#include "engine/RhythmEngine.h"
+#include "support/EngineFixture.h"
+#include "support/WaveImageBuilder.h"
+
+namespace {
+
+struct LoopCase {
+  std::uint32_t tempo;
+  std::int32_t pattern;
+  std::int32_t tone;
+  std::uint32_t lengthBytes;
+  std::vector<std::size_t> positions;
+};
+
+class RenderedLoop : public EngineTest, public ::testing::WithParamInterface<LoopCase> {};
+
+// The loop holds the tone at exactly these sample positions and silence everywhere else.
+TEST_P(RenderedLoop, HasStrokesExactlyAtTheGridAndSilenceElsewhere) {
+  const LoopCase& c = GetParam();
+  engine.SetTone(c.tone);
+  engine.SetPattern(c.pattern);
+  engine.SetTempo(c.tempo);
+  ASSERT_EQ(engine.LoopLength(), c.lengthBytes);
+  const std::vector<std::int16_t> expected =
+      StrokesAt(c.positions, ToneSamples(c.tone), c.lengthBytes / 2);
+  EXPECT_TRUE(PlayedLoop() == expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Grid, RenderedLoop,
+    ::testing::Values(LoopCase{200, 0, 0, 211680, {13230, 26460, 52920, 72765, 92610}},
+                      LoopCase{200, 1, 0, 211680, {0, 19845, 46305, 66150, 79380}},
+                      LoopCase{200, 2, 0, 158760, {0, 13230, 33075, 46305, 59535, 72765}},
+                      LoopCase{100, 0, 0, 423360, {26460, 52920, 105840, 145530, 185220}},
+                      LoopCase{300, 2, 0, 105840, {0, 8820, 22050, 30870, 39690, 48510}},
+                      LoopCase{195, 0, 0, 217107, {13569, 27138, 54276, 74630, 94983}},
+                      // The last stroke runs past the loop's end and is cut there, not wrapped.
+                      LoopCase{300, 0, 2, 141120, {8820, 17640, 35280, 48510, 61740}},
+                      // Each stroke cuts off the tail of the one before.
+                      LoopCase{300, 1, 2, 141120, {0, 13230, 30870, 44100, 52920}}));
+
+TEST_F(EngineTest, StartsAtTempo195WithTheFirstLoopRendered) {
+  EXPECT_EQ(engine.Tempo(), 195u);
+  EXPECT_EQ(engine.Pattern(), 0);
+  EXPECT_EQ(engine.Tone(), 0);
+  EXPECT_EQ(engine.LoopLength(), 217107u);
+  EXPECT_FALSE(engine.IsPlaying());
+  EXPECT_EQ(device.WriteCount(), 0);
+}
+
+TEST_F(EngineTest, PlaysTheLoopSeamlessly1000TimesThenFallsSilentStillPlaying) {
+  engine.SetTempo(300);
+  engine.SetPattern(2);
+  const std::vector<std::int16_t> loop = PlayedLoop();
+  ASSERT_EQ(loop.size(), 52920u);
+  engine.Play();
+  // Pulling in pieces that straddle the loop boundaries shows none is inserted or dropped.
+  const std::size_t piece = 7919;
+  std::size_t played = 0;
+  std::vector<std::int16_t> out(piece);
+  bool exact = true;
+  while (played < loop.size() * 1000) {
+    const std::size_t n = std::min(piece, loop.size() * 1000 - played);
+    device.Pull(std::span(out).first(n));
+    for (std::size_t i = 0; i < n && exact; ++i) exact = out[i] == loop[(played + i) % loop.size()];
+    played += n;
+  }
+  EXPECT_TRUE(exact);
+  const std::vector<std::int16_t> after = Pull(loop.size());
+  EXPECT_TRUE(std::all_of(after.begin(), after.end(), [](std::int16_t s) { return s == 0; }));
+  EXPECT_TRUE(engine.IsPlaying());
+}
+
+TEST_F(EngineTest, OddLengthPlaysWholeSamplesOnly) {
+  ASSERT_EQ(engine.LoopLength() % 2, 1u);
+  const std::vector<std::int16_t> loop = PlayedLoop();
+  engine.Play();
+  const std::vector<std::int16_t> out = Pull(loop.size() + 10);
+  EXPECT_TRUE(std::equal(loop.begin(), loop.end(), out.begin()));
+  EXPECT_TRUE(std::equal(loop.begin(), loop.begin() + 10, out.begin() + loop.size()));
+}
+
+TEST_F(EngineTest, AnySetterWhilePlayingRestartsTheNewLoopFromItsFirstSample) {
+  engine.SetPattern(1);
+  engine.Play();
+  Pull(30000);
+  engine.SetPattern(1);  // the same pattern still restarts
+  EXPECT_TRUE(engine.IsPlaying());
+  const std::vector<std::int16_t> rumba = PlayedLoop();
+  EXPECT_EQ(Pull(20000), std::vector<std::int16_t>(rumba.begin(), rumba.begin() + 20000));
+
+  Pull(12345);
+  engine.SetTempo(250);
+  engine.SetTone(2);
+  const std::vector<std::int16_t> loop = PlayedLoop();
+  ASSERT_EQ(loop.size(), 84672u);
+  EXPECT_EQ(Pull(loop.size()), loop);
+}
+
+TEST_F(EngineTest, SetterWhileStoppedRendersWithoutStarting) {
+  engine.Play();
+  engine.Stop();
+  EXPECT_FALSE(engine.IsPlaying());
+  EXPECT_EQ(Pull(1000), std::vector<std::int16_t>(1000, 0));  // silent at once
+  const int writes = device.WriteCount();
+  engine.SetTempo(120);
+  engine.SetPattern(2);
+  EXPECT_FALSE(engine.IsPlaying());
+  EXPECT_EQ(device.WriteCount(), writes);
+  EXPECT_EQ(Pull(1000), std::vector<std::int16_t>(1000, 0));
+  EXPECT_EQ(engine.LoopLength(), 264600u);
+}
+
+TEST_F(EngineTest, ValuesTheLoopCannotBeRenderedForAreIgnored) {
+  engine.SetTempo(200);
+  const std::vector<std::int16_t> before(engine.LoopBuffer().begin(), engine.LoopBuffer().end());
+  for (std::uint32_t tempo : {0u, 1u, 44u}) engine.SetTempo(tempo);
+  for (std::int32_t index : {-1, 3, INT_MIN, INT_MAX}) {
+    engine.SetPattern(index);
+    engine.SetTone(index);
+  }
+  EXPECT_EQ(engine.Tempo(), 200u);
+  EXPECT_EQ(engine.Pattern(), 0);
+  EXPECT_EQ(engine.Tone(), 0);
+  EXPECT_TRUE(std::equal(before.begin(), before.end(), engine.LoopBuffer().begin()));
+
+  // The slowest tempo whose loop still fits the buffer exactly.
+  engine.SetTempo(45);
+  EXPECT_EQ(engine.LoopLength(), CRhythmEngine::kLoopCapacity * 2);
+}
+
+TEST_F(EngineTest, DestructionStopsTheDeviceBeforeTheLoopIsReleased) {
+  {
+    CRhythmEngine second;
+    second.Play();
+    Pull(100);
+  }
+  // The sanitizer builds would report a read of the released loop here.
+  EXPECT_EQ(Pull(1000), std::vector<std::int16_t>(1000, 0));
+}
+
+TEST(EngineWithoutDevice, WorksSilentlyAndNeverClaimsToPlay) {
+  ScopedWaveDeviceOverride noDevice(nullptr);
+  CRhythmEngine engine;
+  EXPECT_TRUE(engine.Play());
+  EXPECT_FALSE(engine.IsPlaying());
+  engine.SetTempo(300);
+  EXPECT_EQ(engine.LoopLength(), 141120u);
+  engine.Stop();
+  EXPECT_FALSE(engine.IsPlaying());
+}
+
+std::string g_shown;
+void RecordMessage(std::string_view text, std::string_view caption) {
+  g_shown += std::string(caption) + ": " + std::string(text) + "\n";
+}
+
+TEST(EngineWithBadSounds, StereoToneStopsLoadingWithTheMessageAndStaysSafe) {
+  ManualWaveDevice device(kCdMono);
+  ScopedWaveDeviceOverride useDevice(&device);
+  const auto stereo = MakeWaveImage({.channels = 2}, Samples16({1, 2, 3, 4}));
+  res::ScopedResourceOverride hand(154, res::kTypeWave, stereo);
+  g_shown.clear();
+  const MessageBoxHook previous = SetMessageBoxHook(&RecordMessage);
+  {
+    CRhythmEngine engine;
+    EXPECT_EQ(g_shown, "error: only mono data\n");
+    EXPECT_TRUE(engine.LoopBuffer().empty());
+    engine.SetTempo(200);
+    engine.SetPattern(1);
+    engine.SetTone(2);
+    engine.Play();
+    EXPECT_FALSE(engine.IsPlaying());
+    engine.Stop();
+  }
+  SetMessageBoxHook(previous);
+
+  // Without a window the message goes to standard error.
+  ::testing::internal::CaptureStderr();
+  { CRhythmEngine engine; }
+  EXPECT_NE(::testing::internal::GetCapturedStderr().find("only mono data"), std::string::npos);
+}
+
+TEST(EngineWithBadSounds, DamagedMonoToneIsSilentAndTheOthersStillPlay) {
+  ManualWaveDevice device(kCdMono);
+  ScopedWaveDeviceOverride useDevice(&device);
+  const auto truncated = MakeWaveImage({}, Samples16({1, 2, 3, 4}), 1000);
+  res::ScopedResourceOverride hand(154, res::kTypeWave, truncated);
+  CRhythmEngine engine;
+  engine.SetTone(1);
+  const auto played = engine.LoopBuffer().first(engine.LoopLength() / 2);
+  EXPECT_TRUE(std::all_of(played.begin(), played.end(), [](std::int16_t s) { return s == 0; }));
+  engine.SetTone(2);
+  engine.SetTempo(200);
+  EXPECT_EQ(std::vector<std::int16_t>(played.begin(), played.begin() + 13230 + 100),
+            StrokesAt({13230}, ToneSamples(2), 13230 + 100));
+}
+
+}  // namespace
