@@ -10,13 +10,17 @@
 // the same run, so figures compare across machines and loads.
 class RatioReporter : public benchmark::ConsoleReporter {
  public:
-  // `name` is reported as a ratio to `baseline` (both full benchmark names).
+  RatioReporter() : ConsoleReporter(OO_Tabular) {}
+
+  // `name` is reported as a ratio to `baseline`, both as "Function/args".
   void Compare(std::string name, std::string baseline) {
     pairs_.emplace_back(std::move(name), std::move(baseline));
   }
 
   void ReportRuns(const std::vector<Run>& runs) override {
-    for (const Run& run : runs) times_[run.benchmark_name()] = run.GetAdjustedRealTime();
+    for (const Run& run : runs) {
+      times_[run.run_name.function_name + "/" + run.run_name.args] = run.GetAdjustedRealTime();
+    }
     ConsoleReporter::ReportRuns(runs);
   }
 

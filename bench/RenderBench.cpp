@@ -72,8 +72,8 @@ void RenderArgs(benchmark::internal::Benchmark* b) {
   }
 }
 
-BENCHMARK(Render)->Apply(RenderArgs);
-BENCHMARK(MemsetMemcpy)->Apply(RenderArgs);
+BENCHMARK(Render)->Apply(RenderArgs)->MinWarmUpTime(0.2);
+BENCHMARK(MemsetMemcpy)->Apply(RenderArgs)->MinWarmUpTime(0.2);
 BENCHMARK(SetterWhilePlaying)
     ->Repetitions(9)
     ->ComputeStatistics("max",
