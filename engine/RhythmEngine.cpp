@@ -28,10 +28,10 @@ CRhythmEngine::~CRhythmEngine() {
 bool CRhythmEngine::LoadTones() {
   WaveImageHeader header;
   for (int t = 0; t < kToneCount; ++t) {
-    ChannelSlots slots;  // a second channel stays here and is dropped, never another tone's
+    ChannelSlots channelSlots;  // a second channel stays here and is dropped, never another tone's
     std::int32_t frames = 0;
     const bool parsed = ParseWaveImage(res::FindResource(kToneResourceIds[t], res::kTypeWave),
-                                       slots, frames, header);
+                                       channelSlots, frames, header);
     if (header.channels != 1) {
       samples[t] = nullptr;
       counts[t] = 0;
@@ -39,7 +39,7 @@ bool CRhythmEngine::LoadTones() {
       return false;
     }
     // A damaged image leaves its tone silent rather than stopping the others.
-    samples[t] = parsed ? std::move(slots[0]) : nullptr;
+    samples[t] = parsed ? std::move(channelSlots[0]) : nullptr;
     counts[t] = parsed ? frames : 0;
   }
   return true;

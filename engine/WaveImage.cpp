@@ -43,8 +43,8 @@ bool IsCanonical(const WaveImageHeader& h) {
 
 }  // namespace
 
-bool ParseWaveImage(std::span<const std::uint8_t> image, ChannelSlots& slots, std::int32_t& frames,
-                    WaveImageHeader& header) {
+bool ParseWaveImage(std::span<const std::uint8_t> image, ChannelSlots& channelSlots,
+                    std::int32_t& frames, WaveImageHeader& header) {
   header = WaveImageHeader{};
   ReadCursor cursor{image.data(), image.data() + image.size()};
   if (!ReadHeader(header, cursor) || !IsCanonical(header)) return false;
@@ -75,7 +75,7 @@ bool ParseWaveImage(std::span<const std::uint8_t> image, ChannelSlots& slots, st
       decoded[c][i] = sample;
     }
   }
-  for (std::uint32_t c = 0; c < channels; ++c) slots[c] = std::move(decoded[c]);
+  for (std::uint32_t c = 0; c < channels; ++c) channelSlots[c] = std::move(decoded[c]);
   frames = static_cast<std::int32_t>(count);
   return true;
 }

@@ -47,5 +47,5 @@ using ChannelSlots = std::array<std::unique_ptr<std::int16_t[]>, 2>;
 // canonically, or that has other than 1 or 2 channels or 8 or 16 bits per sample. The sample
 // rate is reported in the header and otherwise ignored. For 16-bit images an odd data size
 // drops the last byte; 8-bit samples are scaled to the 16-bit range.
-bool ParseWaveImage(std::span<const std::uint8_t> image, ChannelSlots& slots, std::int32_t& frames,
-                    WaveImageHeader& header);
+bool ParseWaveImage(std::span<const std::uint8_t> image, ChannelSlots& channelSlots,
+                    std::int32_t& frames, WaveImageHeader& header);

@@ -9,18 +9,18 @@ namespace {
 
 struct Parsed {
   bool ok = false;
-  ChannelSlots slots;
+  ChannelSlots channelSlots;
   std::int32_t frames = -1;
   WaveImageHeader header;
 
   std::vector<std::int16_t> Channel(int c) const {
-    return {slots[c].get(), slots[c].get() + frames};
+    return {channelSlots[c].get(), channelSlots[c].get() + frames};
   }
 };
 
 Parsed Parse(const std::vector<std::uint8_t>& image) {
   Parsed p;
-  p.ok = ParseWaveImage(image, p.slots, p.frames, p.header);
+  p.ok = ParseWaveImage(image, p.channelSlots, p.frames, p.header);
   return p;
 }
 
@@ -34,7 +34,7 @@ TEST(WaveImage, Mono16BitKeepsEverySampleAndTheHeader) {
   ASSERT_TRUE(p.ok);
   EXPECT_EQ(p.frames, 15204);
   EXPECT_EQ(p.Channel(0), samples);
-  EXPECT_EQ(p.slots[1], nullptr);
+  EXPECT_EQ(p.channelSlots[1], nullptr);
   EXPECT_EQ(p.header.dataSize, 30408u);
   EXPECT_EQ(p.header.channels, 1);
   EXPECT_EQ(p.header.sampleRate, 44100u);
@@ -93,10 +93,10 @@ TEST(WaveImage, MalformedImagesAreRejectedWithoutAllocating) {
   };
   for (const Case& c : cases) {
     Parsed p;
-    p.ok = ParseWaveImage(c.image, p.slots, p.frames, p.header);
+    p.ok = ParseWaveImage(c.image, p.channelSlots, p.frames, p.header);
     EXPECT_FALSE(p.ok) << c.what;
-    EXPECT_EQ(p.slots[0], nullptr) << c.what;
-    EXPECT_EQ(p.slots[1], nullptr) << c.what;
+    EXPECT_EQ(p.channelSlots[0], nullptr) << c.what;
+    EXPECT_EQ(p.channelSlots[1], nullptr) << c.what;
     EXPECT_EQ(p.frames, -1) << c.what;
   }
 }

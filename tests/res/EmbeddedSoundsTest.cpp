@@ -42,10 +42,10 @@ TEST_P(EmbeddedSoundsTest, IsCanonicalLevelledAndClickFree) {
   const res::Bytes image = res::FindResource(tone.id, res::kTypeWave);
   ASSERT_FALSE(image.empty());
 
-  ChannelSlots slots;
+  ChannelSlots channelSlots;
   std::int32_t frames = 0;
   WaveImageHeader header;
-  ASSERT_TRUE(ParseWaveImage(image, slots, frames, header));
+  ASSERT_TRUE(ParseWaveImage(image, channelSlots, frames, header));
   EXPECT_EQ(header.formatTag, 1);
   EXPECT_EQ(header.channels, 1);
   EXPECT_EQ(header.bitsPerSample, 16);
@@ -58,7 +58,8 @@ TEST_P(EmbeddedSoundsTest, IsCanonicalLevelledAndClickFree) {
   EXPECT_EQ(image.size(), kWaveImageHeaderSize + header.dataSize);
   ASSERT_EQ(frames, tone.frames);
 
-  const std::span<const std::int16_t> samples(slots[0].get(), static_cast<std::size_t>(frames));
+  const std::span<const std::int16_t> samples(channelSlots[0].get(),
+                                              static_cast<std::size_t>(frames));
   EXPECT_NEAR(PeakOf(samples), kPeak, 1);
 
   double sum = 0.0;

@@ -15,14 +15,14 @@ inline constexpr WaveFormat kCdMono{kWaveFormatPcm, 1, 44100, 88200, 2, 16};
 
 // A tone's samples as the embedded image holds them.
 inline std::vector<std::int16_t> ToneSamples(int tone) {
-  ChannelSlots slots;
+  ChannelSlots channelSlots;
   std::int32_t frames = 0;
   WaveImageHeader header;
   const bool ok =
       ParseWaveImage(res::FindResource(CRhythmEngine::kToneResourceIds[tone], res::kTypeWave),
-                     slots, frames, header);
+                     channelSlots, frames, header);
   if (!ok) return {};
-  return {slots[0].get(), slots[0].get() + frames};
+  return {channelSlots[0].get(), channelSlots[0].get() + frames};
 }
 
 // The sound `frames` long with `tone` started at each position, a later stroke cutting off

@@ -1,0 +1,193 @@
+#include "app/MainDlg.h"
+
+#include <QPainter>
+#include <limits>
+
+#include "app/AboutDlg.h"
+#include "app/Resource.h"
+#include "framework/DataExchange.h"
+#include "framework/Menu.h"
+#include "framework/ResourceLoader.h"
+#include "framework/WinApp.h"
+
+namespace {
+
+constexpr int kIconMetric = 32;  // the desktop's standard icon size
+
+}  // namespace
+
+CMainDlg::CMainDlg(CWnd* pParent)
+    : CDialog(IDD_TOCOLO_DIALOG, pParent),
+      m_hIcon(LoadIconResource(IDR_MAINFRAME)),
+      m_lastPos(std::numeric_limits<std::int32_t>::min()) {}
+
+CMainDlg::~CMainDlg() = default;
+
+void CMainDlg::DoDataExchange(CDataExchange* pDX) {
+  CDialog::DoDataExchange(pDX);
+  DDX_Control(pDX, IDC_START, m_start);
+  DDX_Control(pDX, IDC_STOP, m_stop);
+  DDX_Control(pDX, IDC_SLIDER, m_slider);
+}
+
+MessageMap CMainDlg::GetMessageMap() const {
+  static const MessageMapEntry kMap[] = {
+      OnSysCommandEntry(&CMainDlg::OnSysCommand),
+      OnPaintEntry(&CMainDlg::OnPaint),
+      OnQueryDragIconEntry(&CMainDlg::OnQueryDragIcon),
+      OnNotifyEntry(NM_CUSTOMDRAW, IDC_SLIDER, &CMainDlg::OnSliderCustomDraw),
+      OnClickedEntry(IDC_START, &CMainDlg::OnStart),
+      OnClickedEntry(IDC_STOP, &CMainDlg::OnStop),
+      OnClickedEntry(IDC_PATTERN23, &CMainDlg::OnPattern23),
+      OnClickedEntry(IDC_PATTERN32, &CMainDlg::OnPattern32),
+      OnClickedEntry(IDC_PATTERN68, &CMainDlg::OnPattern68),
+      OnClickedEntry(IDC_HANDCLAP, &CMainDlg::OnToneHandClap),
+      OnClickedEntry(IDC_CLAVES, &CMainDlg::OnToneClaves),
+      OnClickedEntry(IDOK, &CMainDlg::OnBye),
+      OnClickedEntry(IDC_COWBELL, &CMainDlg::OnToneCowbell),
+      OnClickedEntry(IDC_ABOUT, &CMainDlg::OnAbout),
+  };
+  return kMap;
+}
+
+bool CMainDlg::OnInitDialog() {
+  CDialog::OnInitDialog();
+
+  if (CMenu* pSysMenu = GetSystemMenu(false)) {
+    const QString strAboutMenu = LoadStringResource(IDS_ABOUTBOX);
+    if (!strAboutMenu.isEmpty()) {
+      pSysMenu->AppendMenu(MF_SEPARATOR);
+      pSysMenu->AppendMenu(MF_STRING, IDM_ABOUTBOX, strAboutMenu);
+    }
+  }
+  SetIcon(m_hIcon, true);
+  SetIcon(m_hIcon, false);
+
+  m_start.LoadBitmaps(IDB_START_NORMAL, IDB_START_SELECTED, IDB_START_FOCUSED, IDB_START_DISABLED);
+  m_stop.LoadBitmaps(IDB_STOP_NORMAL, IDB_STOP_SELECTED, IDB_STOP_FOCUSED, IDB_STOP_DISABLED);
+
+  m_engine = std::make_unique<CRhythmEngine>();
+
+  CheckDlgButton(IDC_PATTERN23, true);
+  CheckDlgButton(IDC_CLAVES, true);
+  m_slider.SetPos(50);  // the range stays the control's default, 0 to 100
+  UpdateButtons();
+  return true;  // the dialog manager chooses the first focus
+}
+
+void CMainDlg::OnSysCommand(unsigned nID, long lParam) {
+  if ((nID & 0xFFF0) == IDM_ABOUTBOX) {
+    CAboutDlg dlgAbout;
+    dlgAbout.DoModal();
+  } else {
+    CDialog::OnSysCommand(nID, lParam);
+  }
+}
+
+void CMainDlg::OnPaint() {
+  if (!IsIconic()) {
+    CDialog::OnPaint();
+    return;
+  }
+  QWidget* window = GetSafeHwnd();
+  QPainter dc(window);
+  dc.fillRect(window->rect(), window->palette().window());
+  const int x = (window->width() - kIconMetric + 1) / 2;
+  const int y = (window->height() - kIconMetric + 1) / 2;
+  dc.drawPixmap(x, y, m_hIcon.pixmap(kIconMetric, kIconMetric));
+}
+
+QIcon CMainDlg::OnQueryDragIcon() {
+  return m_hIcon;
+}
+
+void CMainDlg::OnSliderCustomDraw(NMHDR* /*pNMHDR*/, long* pResult) {
+  const int pos = m_slider.GetPos();
+  if (pos == m_lastPos) return;
+  m_lastPos = pos;
+  int min = 0;
+  int max = 0;
+  m_slider.GetRange(min, max);
+  if (max == min) return;
+  m_tempo = m_slider.GetPos() * 200 / (max - min) + 100;
+  SetDlgItemText(IDC_TEMPO, QString::asprintf(" ♪ = %d", m_tempo));
+  if (m_engine) m_engine->SetTempo(static_cast<std::uint32_t>(m_tempo));
+  *pResult = CDRF_DODEFAULT;
+}
+
+void CMainDlg::UpdateButtons() {
+  if (m_engine && m_engine->IsPlaying()) {
+    m_start.EnableWindow(false);
+    m_stop.EnableWindow(true);
+    m_stop.SetFocus();
+  } else {
+    m_start.EnableWindow(true);
+    m_stop.EnableWindow(false);
+    m_start.SetFocus();
+  }
+}
+
+void CMainDlg::OnStart() {
+  if (m_engine) m_engine->Play();
+  UpdateButtons();
+}
+
+void CMainDlg::OnStop() {
+  if (m_engine) m_engine->Stop();
+  UpdateButtons();
+}
+
+void CMainDlg::OnPattern23() {
+  if (m_engine) m_engine->SetPattern(0);
+}
+
+void CMainDlg::OnPattern32() {
+  if (m_engine) m_engine->SetPattern(1);
+}
+
+void CMainDlg::OnPattern68() {
+  if (m_engine) m_engine->SetPattern(2);
+}
+
+void CMainDlg::OnToneHandClap() {
+  if (m_engine) m_engine->SetTone(1);
+}
+
+void CMainDlg::OnToneClaves() {
+  if (m_engine) m_engine->SetTone(0);
+}
+
+void CMainDlg::OnToneCowbell() {
+  if (m_engine) m_engine->SetTone(2);
+}
+
+void CMainDlg::OnBye() {
+  m_engine.reset();
+  CDialog::OnOK();
+}
+
+void CMainDlg::OnAbout() {
+  CAboutDlg dlgAbout;
+  dlgAbout.DoModal();
+}
+
+bool CMainDlg::PreTranslateMessage(MSG* pMsg) {
+  if (pMsg->message == WM_KEYDOWN) {
+    switch (pMsg->key) {
+      case VK_RETURN:
+      case VK_ESCAPE:
+        return true;
+      case VK_SPACE:
+        if (m_engine && m_engine->IsPlaying()) {
+          OnStop();
+        } else {
+          OnStart();
+        }
+        return true;
+      default:
+        break;
+    }
+  }
+  if (pMsg->message == WM_SYSKEYDOWN && pMsg->key == VK_F4) return true;
+  return CDialog::PreTranslateMessage(pMsg);
+}

@@ -1,0 +1,53 @@
+#pragma once
+
+#include <QIcon>
+#include <cstdint>
+#include <memory>
+
+#include "engine/RhythmEngine.h"
+#include "framework/BitmapButton.h"
+#include "framework/Dialog.h"
+#include "framework/SliderCtrl.h"
+
+// The main window: pattern and tone radio buttons, the tempo slider and its label, START
+// and STOP (and the space bar), Bye and About.. . Every action becomes a call on the
+// rhythm engine, which the dialog owns.
+class CMainDlg : public CDialog {
+ public:
+  explicit CMainDlg(CWnd* pParent = nullptr);
+  ~CMainDlg() override;
+
+  bool PreTranslateMessage(MSG* pMsg) override;
+  // The engine, while the dialog has one (from initialisation until Bye).
+  CRhythmEngine* Engine() const { return m_engine.get(); }
+
+ protected:
+  void DoDataExchange(CDataExchange* pDX) override;
+  bool OnInitDialog() override;
+  MessageMap GetMessageMap() const override;
+
+ private:
+  void OnSysCommand(unsigned nID, long lParam);
+  void OnPaint();
+  QIcon OnQueryDragIcon();
+  void OnSliderCustomDraw(NMHDR* pNMHDR, long* pResult);
+  void OnStart();
+  void OnStop();
+  void OnPattern23();
+  void OnPattern32();
+  void OnPattern68();
+  void OnToneHandClap();
+  void OnToneClaves();
+  void OnBye();
+  void OnToneCowbell();
+  void OnAbout();
+  void UpdateButtons();
+
+  CBitmapButton m_start;
+  CBitmapButton m_stop;
+  CSliderCtrl m_slider;
+  QIcon m_hIcon;
+  std::int32_t m_lastPos;  // starts where no slider position is, so the first paint counts
+  std::int32_t m_tempo = 0;
+  std::unique_ptr<CRhythmEngine> m_engine;
+};

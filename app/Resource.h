@@ -1,0 +1,34 @@
+#pragma once
+
+// Resource and control identifiers of the application's windows.
+
+inline constexpr int IDD_ABOUTBOX = 100;
+inline constexpr int IDS_ABOUTBOX = 101;
+inline constexpr int IDD_TOCOLO_DIALOG = 102;
+inline constexpr int IDR_MAINFRAME = 128;
+
+// START and STOP bitmaps: normal, selected, focused, disabled.
+inline constexpr int IDB_START_NORMAL = 131;
+inline constexpr int IDB_START_DISABLED = 132;
+inline constexpr int IDB_START_FOCUSED = 133;
+inline constexpr int IDB_START_SELECTED = 134;
+inline constexpr int IDB_STOP_DISABLED = 145;
+inline constexpr int IDB_STOP_FOCUSED = 146;
+inline constexpr int IDB_STOP_NORMAL = 147;
+inline constexpr int IDB_STOP_SELECTED = 148;
+
+inline constexpr int IDC_ABOUT = 3;
+inline constexpr int IDC_START = 22;
+inline constexpr int IDC_STOP = 23;
+inline constexpr int IDC_SLIDER = 1000;
+inline constexpr int IDC_CLAVES = 1004;
+inline constexpr int IDC_HANDCLAP = 1005;
+inline constexpr int IDC_COWBELL = 1006;
+inline constexpr int IDC_PATTERN23 = 1007;
+inline constexpr int IDC_PATTERN32 = 1008;
+inline constexpr int IDC_PATTERN68 = 1009;
+inline constexpr int IDC_TEMPO = 1010;
+inline constexpr int IDC_ABOUT_LABEL = 1022;
+
+// The About item of the system menu.
+inline constexpr unsigned IDM_ABOUTBOX = 0x0010;

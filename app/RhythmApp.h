@@ -1,0 +1,10 @@
+#pragma once
+
+#include "framework/WinApp.h"
+
+// The application: runs the main dialog and ends when it ends.
+class CRhythmApp : public CWinApp {
+ public:
+  CRhythmApp();
+  bool InitInstance() override;
+};

@@ -1,0 +1,17 @@
+#pragma once
+
+#include "framework/Wnd.h"
+
+class QSlider;
+
+// A trackbar control: a position within a range (0 to 100 until set).
+class CSliderCtrl : public CWnd {
+ public:
+  int GetPos() const;
+  void SetPos(int position);  // redraws the control
+  void GetRange(int& min, int& max) const;
+  void SetRange(int min, int max);
+
+ private:
+  QSlider* Slider() const;
+};

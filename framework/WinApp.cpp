@@ -1,0 +1,83 @@
+#include "framework/WinApp.h"
+
+#include <QApplication>
+#include <QMessageBox>
+#include <cstdio>
+#include <cstdlib>
+
+#include "framework/Afx.h"
+#include "framework/ResourceLoader.h"
+
+namespace {
+
+CWinApp* g_app = nullptr;
+
+// "1, 0, 0, 2" as the desktop writes versions: "1.0.0.2".
+QString DottedVersion(const char* recordVersion) {
+  return QString::fromLatin1(recordVersion)
+      .remove(QLatin1Char(' '))
+      .replace(QLatin1Char(','), QLatin1Char('.'));
+}
+
+bool DisplayAvailable() {
+  return std::getenv("QT_QPA_PLATFORM") != nullptr || std::getenv("DISPLAY") != nullptr ||
+         std::getenv("WAYLAND_DISPLAY") != nullptr;
+}
+
+// While the window system starts, its complaints are held back: if it cannot start, the
+// first of them says why in one line, instead of a page of advice and an abort.
+QStringList g_startupMessages;
+
+void HoldStartupMessage(QtMsgType type, const QMessageLogContext&, const QString& message) {
+  if (type != QtFatalMsg) {
+    g_startupMessages.append(message);
+    return;
+  }
+  const QString reason = g_startupMessages.isEmpty() ? message : g_startupMessages.first();
+  std::fprintf(stderr, "tocolo: cannot open a window: %s\n",
+               qPrintable(reason.section('\n', 0, 0)));
+  std::_Exit(1);
+}
+
+}  // namespace
+
+CWinApp::CWinApp(const VersionInfo& version) : m_version(version) {
+  g_app = this;
+}
+
+CWinApp::~CWinApp() {
+  if (g_app == this) g_app = nullptr;
+}
+
+QIcon CWinApp::LoadIcon(int id) const {
+  return LoadIconResource(id);
+}
+
+CWinApp* AfxGetApp() {
+  return g_app;
+}
+
+int AfxWinMain(int argc, char** argv) {
+  if (!DisplayAvailable()) {
+    std::fprintf(
+        stderr, "tocolo: no display to open a window on (DISPLAY and WAYLAND_DISPLAY are unset)\n");
+    return 1;
+  }
+  qInstallMessageHandler(&HoldStartupMessage);
+  QApplication application(argc, argv);
+  qInstallMessageHandler(nullptr);
+  for (const QString& message : g_startupMessages) qWarning("%s", qPrintable(message));
+  CWinApp* app = AfxGetApp();
+  if (app == nullptr) return 1;
+  QApplication::setApplicationName(QString::fromUtf8(app->Version().internalName));
+  QApplication::setApplicationVersion(DottedVersion(app->Version().productVersion));
+  QApplication::setDesktopFileName(QStringLiteral("tocolo"));
+  app->InitInstance();
+  return 0;
+}
+
+int AfxMessageBox(const QString& text, const QString& caption) {
+  const auto answer = QMessageBox::warning(nullptr, caption, text,
+                                           QMessageBox::Ok | QMessageBox::Cancel, QMessageBox::Ok);
+  return answer == QMessageBox::Ok ? IDOK : IDCANCEL;
+}

@@ -1,0 +1,211 @@
+#include <gtest/gtest.h>
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QContextMenuEvent>
+#include <QDialog>
+#include <QLabel>
+#include <QMenu>
+#include <QTest>
+#include <QTimer>
+#include <functional>
+
+#include "app/MainDlg.h"
+#include "app/Resource.h"
+#include "framework/DialogTemplate.h"
+#include "framework/DialogUnits.h"
+#include "support/EngineFixture.h"
+
+namespace {
+
+class MainDialogTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(dlg.Create());
+    window = static_cast<QDialog*>(dlg.GetSafeHwnd());
+    window->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window));
+    // Let the slider paint once, as it does when the window first appears.
+    ASSERT_TRUE(QTest::qWaitFor([&] { return engine().Tempo() == 200; }));
+  }
+
+  CRhythmEngine& engine() { return *dlg.Engine(); }
+  QWidget* Item(int id) { return dlg.GetDlgItem(id); }
+  bool Checked(int id) { return static_cast<QAbstractButton*>(Item(id))->isChecked(); }
+  QString Label() { return static_cast<QLabel*>(Item(IDC_TEMPO))->text(); }
+  void Key(int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+    QTest::keyClick(QApplication::focusWidget(), static_cast<Qt::Key>(key), modifiers);
+  }
+  bool WaitForTempo(std::uint32_t tempo) {
+    return QTest::qWaitFor([&] { return engine().Tempo() == tempo; }, 2000);
+  }
+  std::vector<std::int16_t> Pull(std::size_t frames) {
+    std::vector<std::int16_t> out(frames);
+    device.Pull(out);
+    return out;
+  }
+  // Runs `inside` once the modal window that `open` starts is up, then closes it with OK.
+  void WithModal(const std::function<void()>& open, const std::function<void(QDialog&)>& inside) {
+    bool seen = false;
+    QTimer::singleShot(0, [&] {
+      ASSERT_TRUE(QTest::qWaitFor([] { return QApplication::activeModalWidget() != nullptr; }));
+      auto* modal = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+      ASSERT_NE(modal, nullptr);
+      seen = true;
+      inside(*modal);
+      modal->findChild<QAbstractButton*>()->click();
+    });
+    open();
+    EXPECT_TRUE(seen);
+  }
+
+  ManualWaveDevice device{kCdMono};
+  ScopedWaveDeviceOverride useDevice{&device};
+  CMainDlg dlg;
+  QDialog* window = nullptr;
+};
+
+TEST_F(MainDialogTest, StartsAt200WithTwoThreeAndClavesReadyToStart) {
+  EXPECT_EQ(window->windowTitle(), "Tocolo");
+  EXPECT_EQ(Label(), QString::fromUtf8(" ♪ = 200"));
+  EXPECT_EQ(engine().LoopLength(), 211680u);
+  EXPECT_TRUE(Checked(IDC_PATTERN23));
+  EXPECT_TRUE(Checked(IDC_CLAVES));
+  for (int id : {IDC_PATTERN32, IDC_PATTERN68, IDC_HANDCLAP, IDC_COWBELL})
+    EXPECT_FALSE(Checked(id));
+  EXPECT_TRUE(Item(IDC_START)->isEnabled());
+  EXPECT_FALSE(Item(IDC_STOP)->isEnabled());
+  EXPECT_FALSE(engine().IsPlaying());
+  EXPECT_EQ(QApplication::focusWidget(), Item(IDC_SLIDER));
+}
+
+TEST_F(MainDialogTest, SliderKeysSetTheTempoInStepsOfTwoFrom100To300) {
+  Key(Qt::Key_Right);
+  ASSERT_TRUE(WaitForTempo(202));
+  EXPECT_EQ(Label(), QString::fromUtf8(" ♪ = 202"));
+  Key(Qt::Key_Home);
+  ASSERT_TRUE(WaitForTempo(100));
+  EXPECT_EQ(engine().LoopLength(), 423360u);
+  Key(Qt::Key_End);
+  ASSERT_TRUE(WaitForTempo(300));
+  EXPECT_EQ(Label(), QString::fromUtf8(" ♪ = 300"));
+}
+
+TEST_F(MainDialogTest, RepaintWithoutMoveLeavesThePlayingLoopAlone) {
+  Key(Qt::Key_Space);
+  ASSERT_TRUE(engine().IsPlaying());
+  const int writes = device.WriteCount();
+  Item(IDC_SLIDER)->repaint();
+  QApplication::processEvents();
+  EXPECT_EQ(device.WriteCount(), writes);
+  EXPECT_EQ(Label(), QString::fromUtf8(" ♪ = 200"));
+}
+
+TEST_F(MainDialogTest, SpaceTogglesFromAnyControlWithoutPressingIt) {
+  for (int focused : {IDC_SLIDER, IDC_PATTERN32, IDC_COWBELL, IDC_ABOUT}) {
+    Item(focused)->setFocus();
+    Key(Qt::Key_Space);
+    EXPECT_TRUE(engine().IsPlaying()) << focused;
+    EXPECT_FALSE(Item(IDC_START)->isEnabled());
+    EXPECT_TRUE(Item(IDC_STOP)->isEnabled());
+    EXPECT_EQ(QApplication::focusWidget(), Item(IDC_STOP));
+    Key(Qt::Key_Space);
+    EXPECT_FALSE(engine().IsPlaying()) << focused;
+    EXPECT_TRUE(Item(IDC_START)->isEnabled());
+    EXPECT_FALSE(Item(IDC_STOP)->isEnabled());
+    EXPECT_EQ(QApplication::focusWidget(), Item(IDC_START));
+  }
+  EXPECT_EQ(engine().Pattern(), 0) << "Space must not press a focused radio button";
+  EXPECT_EQ(engine().Tone(), 0);
+  EXPECT_EQ(QApplication::activeModalWidget(), nullptr) << "nor About..";
+}
+
+TEST_F(MainDialogTest, EnterEscapeAndAltF4LeaveTheDialogOpen) {
+  Key(Qt::Key_Return);
+  Key(Qt::Key_Enter);
+  Key(Qt::Key_Escape);
+  Key(Qt::Key_F4, Qt::AltModifier);
+  QApplication::processEvents();
+  EXPECT_TRUE(window->isVisible());
+  EXPECT_NE(dlg.Engine(), nullptr);
+}
+
+TEST_F(MainDialogTest, CloseBoxEndsAsCancel) {
+  window->close();
+  EXPECT_FALSE(window->isVisible());
+  EXPECT_EQ(window->result(), IDCANCEL);
+}
+
+TEST_F(MainDialogTest, ByeReleasesTheEngineAndEndsWithOk) {
+  Key(Qt::Key_Space);
+  QTest::mouseClick(Item(IDOK), Qt::LeftButton);
+  EXPECT_FALSE(window->isVisible());
+  EXPECT_EQ(window->result(), IDOK);
+  EXPECT_EQ(dlg.Engine(), nullptr);
+  EXPECT_EQ(Pull(100), std::vector<std::int16_t>(100, 0)) << "the device stopped with it";
+}
+
+TEST_F(MainDialogTest, ClickingTheCheckedRadioRendersAgainAndRestarts) {
+  QTest::mouseClick(Item(IDC_START), Qt::LeftButton);
+  ASSERT_TRUE(engine().IsPlaying());
+  Pull(20000);
+  QTest::mouseClick(Item(IDC_PATTERN23), Qt::LeftButton);
+  const auto loop = engine().LoopBuffer().first(1000);
+  EXPECT_EQ(Pull(1000), std::vector<std::int16_t>(loop.begin(), loop.end()));
+
+  QTest::mouseClick(Item(IDC_PATTERN68), Qt::LeftButton);
+  QTest::mouseClick(Item(IDC_COWBELL), Qt::LeftButton);
+  EXPECT_EQ(engine().Pattern(), 2);
+  EXPECT_EQ(engine().Tone(), 2);
+  EXPECT_TRUE(Checked(IDC_PATTERN68));
+  EXPECT_FALSE(Checked(IDC_PATTERN23));
+  EXPECT_TRUE(Checked(IDC_COWBELL)) << "the two groups are independent";
+  EXPECT_FALSE(Checked(IDC_CLAVES));
+}
+
+TEST_F(MainDialogTest, AboutBoxOpensFromItsButtonAndFromTheWindowMenu) {
+  auto checkAbout = [&](QDialog& about) {
+    EXPECT_EQ(about.windowTitle(), "About Tocolo");
+    // A click from the window system on START does not reach the blocked main window.
+    QTest::mouseClick(window->windowHandle(), Qt::LeftButton, {},
+                      Item(IDC_START)->geometry().center());
+    EXPECT_FALSE(engine().IsPlaying()) << "the main window takes no input meanwhile";
+    QStringList texts;
+    for (QLabel* label : about.findChildren<QLabel*>()) texts << label->text();
+    EXPECT_TRUE(texts.contains("Tocolo ver. 1.0"));
+    EXPECT_TRUE(texts.contains(QString()));
+    // The empty label takes clicks and does nothing with them.
+    for (QLabel* label : about.findChildren<QLabel*>()) {
+      if (label->text().isEmpty() && label->pixmap().isNull())
+        QTest::mouseClick(label, Qt::LeftButton);
+    }
+    EXPECT_TRUE(about.isVisible());
+  };
+  WithModal([&] { QTest::mouseClick(Item(IDC_ABOUT), Qt::LeftButton); }, checkAbout);
+
+  QContextMenuEvent rightClick(QContextMenuEvent::Mouse, QPoint(5, 5),
+                               window->mapToGlobal(QPoint(5, 5)));
+  QApplication::sendEvent(window, &rightClick);
+  ASSERT_TRUE(QTest::qWaitFor([] { return QApplication::activePopupWidget() != nullptr; }));
+  auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+  ASSERT_NE(menu, nullptr);
+  const QList<QAction*> items = menu->actions();
+  ASSERT_GE(items.size(), 2);
+  EXPECT_TRUE(items[items.size() - 2]->isSeparator());
+  EXPECT_EQ(items.last()->text(), "About version( &A)...");
+  WithModal([&] { items.last()->trigger(); }, checkAbout);
+  EXPECT_TRUE(window->isVisible());
+}
+
+TEST_F(MainDialogTest, ControlsSitWhereTheTemplatePutsThemInDialogUnits) {
+  const std::optional<DialogTemplate> t = LoadDialogTemplate(IDD_TOCOLO_DIALOG);
+  ASSERT_TRUE(t);
+  const DialogBaseUnits units = BaseUnitsOf(window->font());
+  EXPECT_EQ(window->size(), MapDialogRect(t->rect, units).size());
+  for (const ControlTemplate& control : t->controls) {
+    if (control.id < 0) continue;
+    EXPECT_EQ(Item(control.id)->geometry(), MapDialogRect(control.rect, units)) << control.id;
+  }
+}
+
+}  // namespace

@@ -1,0 +1,67 @@
+#!/usr/bin/env bash
+# The built program as a user meets it: on an X server of its own, playing into the test
+# suite's PulseAudio null sink, driven by keys and clicks. Saves screenshots of both windows.
+# Usage: smoke-test.sh <tocolo> <screenshot-dir>     (PULSE_SERVER set by the suite)
+set -euo pipefail
+tocolo=$1
+shots=$2
+mkdir -p "$shots"
+work=$(mktemp -d)
+trap 'kill $(jobs -p) 2>/dev/null || true; rm -rf "$work"' EXIT
+fail() { echo "FAIL: $*" >&2; exit 1; }
+
+# Without a display it says so in one line and fails.
+set +e
+env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$tocolo" 2>"$work/err"
+status=$?
+set -e
+[ "$status" -ne 0 ] || fail "started without a display"
+[ "$(wc -l <"$work/err")" -eq 1 ] || fail "expected one line without a display, got: $(cat "$work/err")"
+
+exec 3>"$work/display"
+Xvfb -displayfd 3 -screen 0 800x600x24 -nolisten tcp >/dev/null 2>&1 &
+for _ in $(seq 50); do [ -s "$work/display" ] && break; sleep 0.1; done
+export DISPLAY=:$(cat "$work/display")
+unset QT_QPA_PLATFORM WAYLAND_DISPLAY
+
+"$tocolo" 2>"$work/tocolo.err" &
+app=$!
+window=$(timeout 10 xdotool search --sync --onlyvisible --name '^Tocolo$' | head -1)
+[ -n "$window" ] || fail "no window titled Tocolo"
+xdotool windowfocus --sync "$window"
+sleep 0.3
+import -window "$window" "$shots/main-window.png"
+
+# Pixel position of a point given in the dialog's own units (151 x 183 of them).
+eval "$(xdotool getwindowgeometry --shell "$window")"
+click() { xdotool mousemove --window "$window" $(($1 * WIDTH / 151)) $(($2 * HEIGHT / 183)) click 1; }
+
+record() {  # seconds file
+  timeout "$1" parec --device=tocolo.monitor --format=s16le --rate=44100 --channels=1 --raw >"$2" || true
+}
+sounding() { [ "$(tr -d '\000' <"$1" | wc -c)" -gt 1000 ]; }
+
+xdotool key space
+record 1.5 "$work/playing.raw"
+sounding "$work/playing.raw" || fail "Space did not start the sound"
+xdotool key space
+sleep 0.2
+record 1 "$work/stopped.raw"
+sounding "$work/stopped.raw" && fail "Space did not stop the sound"
+
+click 23 139  # About..
+about=$(timeout 10 xdotool search --sync --onlyvisible --name '^About Tocolo$' | head -1)
+[ -n "$about" ] || fail "About.. opened no About box"
+sleep 0.3
+import -window "$about" "$shots/about-box.png"
+xdotool key Return  # OK is the About box's default button
+sleep 0.3
+
+click 23 161  # Bye
+for _ in $(seq 50); do kill -0 "$app" 2>/dev/null || break; sleep 0.1; done
+set +e
+wait "$app"
+status=$?
+set -e
+[ "$status" -eq 0 ] || fail "Bye ended the process with status $status: $(cat "$work/tocolo.err")"
+echo "smoke test passed; screenshots in $shots"
