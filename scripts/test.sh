@@ -4,7 +4,8 @@
 # Usage: scripts/test.sh [preset ...]   (default: asan tsan default)
 set -euo pipefail
 cd "$(dirname "$0")/.."
-bash scripts/install-deps.sh libgtest-dev libbenchmark-dev pulseaudio pulseaudio-utils xvfb xdotool
+bash scripts/install-deps.sh libgtest-dev libbenchmark-dev pulseaudio pulseaudio-utils xvfb xdotool \
+  imagemagick
 
 presets=("$@")
 [ "${#presets[@]}" -gt 0 ] || presets=(asan tsan default)
