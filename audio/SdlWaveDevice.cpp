@@ -18,6 +18,8 @@ std::unique_ptr<SdlWaveDevice> SdlWaveDevice::Open(const WaveFormat& format) {
   if (format.formatTag != kWaveFormatPcm || format.bitsPerSample != 16 || format.channels != 1) {
     return nullptr;
   }
+  // SDL would otherwise turn Ctrl+C and SIGTERM into events nobody reads here.
+  SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
   SDL_SetHint(SDL_HINT_AUDIO_DEVICE_APP_NAME, "Tocolo");
   SDL_SetHint(SDL_HINT_AUDIO_DEVICE_STREAM_NAME, "Clave loop");
   if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {

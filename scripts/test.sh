@@ -14,5 +14,5 @@ for preset in "${presets[@]}"; do
   echo "=== $preset"
   cmake --preset "$preset" >/dev/null
   cmake --build --preset "$preset" -j"$(nproc)"
-  ctest --preset "$preset" -j"$(nproc)"
+  ctest --preset "$preset" -j"$(nproc)" --no-label-summary
 done

@@ -64,4 +64,12 @@ wait "$app"
 status=$?
 set -e
 [ "$status" -eq 0 ] || fail "Bye ended the process with status $status: $(cat "$work/tocolo.err")"
+
+# Ctrl+C or SIGTERM from a terminal or a session manager ends it too.
+"$tocolo" 2>/dev/null &
+app=$!
+timeout 10 xdotool search --sync --onlyvisible --pid "$app" --name '^Tocolo$' >/dev/null
+kill -TERM "$app"
+for _ in $(seq 30); do kill -0 "$app" 2>/dev/null || break; sleep 0.1; done
+kill -0 "$app" 2>/dev/null && fail "SIGTERM did not end the program"
 echo "smoke test passed; screenshots in $shots"
