@@ -1,12 +1,10 @@
 #include "tools/imagegen/ImageFiles.h"
 
+#include "tools/common/ByteWriter.h"
+
 namespace {
 
 using Bytes = std::vector<std::uint8_t>;
-
-void Put(Bytes& out, std::uint32_t value, int bytes) {
-  for (int i = 0; i < bytes; ++i) out.push_back(static_cast<std::uint8_t>(value >> (8 * i)));
-}
 
 // Rows of every bitmap are padded to a multiple of 4 bytes.
 std::uint32_t RowStride(int width, int bitsPerPixel) {
@@ -21,17 +19,17 @@ constexpr std::uint32_t kPixelsPerMetre = 2835;  // 72 dpi
 
 void PutInfoHeader(Bytes& out, int width, int height, int bitsPerPixel, std::uint32_t imageSize,
                    std::uint32_t pixelsPerMetre) {
-  Put(out, kInfoHeaderSize, 4);
-  Put(out, static_cast<std::uint32_t>(width), 4);
-  Put(out, static_cast<std::uint32_t>(height), 4);  // positive: rows run bottom-up
-  Put(out, 1, 2);                                   // planes
-  Put(out, static_cast<std::uint32_t>(bitsPerPixel), 2);
-  Put(out, 0, 4);  // BI_RGB, uncompressed
-  Put(out, imageSize, 4);
-  Put(out, pixelsPerMetre, 4);
-  Put(out, pixelsPerMetre, 4);
-  Put(out, 0, 4);  // colours used: all that the bit depth allows
-  Put(out, 0, 4);  // colours important: all
+  PutLittleEndian(out, kInfoHeaderSize, 4);
+  PutLittleEndian(out, static_cast<std::uint32_t>(width), 4);
+  PutLittleEndian(out, static_cast<std::uint32_t>(height), 4);  // positive: rows run bottom-up
+  PutLittleEndian(out, 1, 2);                                   // planes
+  PutLittleEndian(out, static_cast<std::uint32_t>(bitsPerPixel), 2);
+  PutLittleEndian(out, 0, 4);  // BI_RGB, uncompressed
+  PutLittleEndian(out, imageSize, 4);
+  PutLittleEndian(out, pixelsPerMetre, 4);
+  PutLittleEndian(out, pixelsPerMetre, 4);
+  PutLittleEndian(out, 0, 4);  // colours used: all that the bit depth allows
+  PutLittleEndian(out, 0, 4);  // colours important: all
 }
 
 // Blue, green, red: the order of a Windows bitmap's pixels and palette entries.
@@ -95,9 +93,9 @@ Bytes EncodeBmp(const Canvas& canvas) {
   out.reserve(pixelOffset + pixelBytes);
   out.push_back('B');
   out.push_back('M');
-  Put(out, pixelOffset + pixelBytes, 4);
-  Put(out, 0, 4);  // reserved
-  Put(out, pixelOffset, 4);
+  PutLittleEndian(out, pixelOffset + pixelBytes, 4);
+  PutLittleEndian(out, 0, 4);  // reserved
+  PutLittleEndian(out, pixelOffset, 4);
   PutInfoHeader(out, canvas.width(), canvas.height(), 24, pixelBytes, kPixelsPerMetre);
   for (int y = canvas.height() - 1; y >= 0; --y) {
     const std::size_t rowStart = out.size();
@@ -111,21 +109,21 @@ Bytes EncodeBmp(const Canvas& canvas) {
 
 Bytes EncodeIco(std::span<const IndexedImage> images, const Palette16& palette) {
   Bytes out;
-  Put(out, 0, 2);  // reserved
-  Put(out, 1, 2);  // an icon, not a cursor
-  Put(out, static_cast<std::uint32_t>(images.size()), 2);
+  PutLittleEndian(out, 0, 2);  // reserved
+  PutLittleEndian(out, 1, 2);  // an icon, not a cursor
+  PutLittleEndian(out, static_cast<std::uint32_t>(images.size()), 2);
   std::uint32_t offset =
       kDirectorySize + kDirectoryEntrySize * static_cast<std::uint32_t>(images.size());
   for (const IndexedImage& image : images) {
     // The byte-wide size fields spell 256 as 0.
     out.push_back(static_cast<std::uint8_t>(image.size));
     out.push_back(static_cast<std::uint8_t>(image.size));
-    out.push_back(16);  // palette entries
-    out.push_back(0);   // reserved
-    Put(out, 1, 2);     // planes
-    Put(out, 4, 2);     // bits per pixel
-    Put(out, IcoImageSize(image.size), 4);
-    Put(out, offset, 4);
+    out.push_back(16);           // palette entries
+    out.push_back(0);            // reserved
+    PutLittleEndian(out, 1, 2);  // planes
+    PutLittleEndian(out, 4, 2);  // bits per pixel
+    PutLittleEndian(out, IcoImageSize(image.size), 4);
+    PutLittleEndian(out, offset, 4);
     offset += IcoImageSize(image.size);
   }
   for (const IndexedImage& image : images) PutIcoImage(out, image, palette);

@@ -3,25 +3,17 @@
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
 #include <span>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "tools/common/ByteWriter.h"
 #include "tools/imagegen/Buttons.h"
 #include "tools/imagegen/Icon.h"
 #include "tools/imagegen/ImageFiles.h"
 
 namespace {
-
-bool WriteFile(const std::filesystem::path& path, std::span<const std::uint8_t> bytes) {
-  std::ofstream file(path, std::ios::binary | std::ios::trunc);
-  file.write(reinterpret_cast<const char*>(bytes.data()),
-             static_cast<std::streamsize>(bytes.size()));
-  file.close();
-  return !file.fail();
-}
 
 struct ButtonFile {
   std::string_view name;

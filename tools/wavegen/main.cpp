@@ -3,24 +3,14 @@
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
 #include <span>
 #include <vector>
 
+#include "tools/common/ByteWriter.h"
 #include "tools/wavegen/Synth.h"
 
 namespace {
 
-void PutLittleEndian(std::vector<std::uint8_t>& out, std::uint32_t value, int bytes) {
-  for (int i = 0; i < bytes; ++i) out.push_back(static_cast<std::uint8_t>(value >> (8 * i)));
-}
-
-void PutTag(std::vector<std::uint8_t>& out, const char (&tag)[5]) {
-  out.insert(out.end(), tag, tag + 4);
-}
-
-// Byte by byte rather than by struct, so the image is the same whatever the host's endianness
-// or padding.
 std::vector<std::uint8_t> EncodeWave(std::uint32_t rate, std::span<const std::int16_t> samples) {
   const auto dataSize = static_cast<std::uint32_t>(samples.size() * 2);
   std::vector<std::uint8_t> out;
@@ -40,14 +30,6 @@ std::vector<std::uint8_t> EncodeWave(std::uint32_t rate, std::span<const std::in
   PutLittleEndian(out, dataSize, 4);
   for (std::int16_t s : samples) PutLittleEndian(out, static_cast<std::uint16_t>(s), 2);
   return out;
-}
-
-bool WriteFile(const std::filesystem::path& path, std::span<const std::uint8_t> bytes) {
-  std::ofstream file(path, std::ios::binary | std::ios::trunc);
-  file.write(reinterpret_cast<const char*>(bytes.data()),
-             static_cast<std::streamsize>(bytes.size()));
-  file.close();
-  return !file.fail();
 }
 
 }  // namespace
