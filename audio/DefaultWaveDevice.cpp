@@ -1,7 +1,5 @@
 #include "audio/DefaultWaveDevice.h"
 
-#include <memory>
-
 #include "audio/SdlWaveDevice.h"
 
 namespace {
@@ -23,6 +21,6 @@ ScopedWaveDeviceOverride::~ScopedWaveDeviceOverride() {
 WaveDevice* OpenDefaultWaveDevice(const WaveFormat& format) {
   if (g_override != nullptr) return g_override->device_;
   // Opened once; closed when the process ends, after every user of it is gone.
-  static const std::unique_ptr<SdlWaveDevice> device = SdlWaveDevice::Open(format);
-  return device.get();
+  static SdlWaveDevice device(format);
+  return &device;
 }

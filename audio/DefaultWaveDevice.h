@@ -3,7 +3,8 @@
 #include "audio/WaveDevice.h"
 
 // The process's one output device: the desktop's default audio output, opened on first use
-// and kept open until the process ends. nullptr when there is no output to open.
+// and kept open until the process ends. Where there is no output yet, the device fails to
+// play until one appears.
 WaveDevice* OpenDefaultWaveDevice(const WaveFormat& format);
 
 // For tests: while it lives, OpenDefaultWaveDevice answers `device` (which may be nullptr,

@@ -14,6 +14,10 @@ class WaveDevice {
 
   // Silences the device at once. When it returns, nothing reads the last written buffer.
   virtual bool Reset() = 0;
+
+  // True while there is no output to hear: it could not be opened, or it went away (its
+  // sound server died, say). Nothing written is heard until the device is opened again.
+  virtual bool Lost() const { return false; }
 };
 
 // Whole frames in a header's buffer, and how often they play, for a device of this format.

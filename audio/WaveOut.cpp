@@ -80,3 +80,7 @@ bool CWaveOut::Stop() {
   playing = false;
   return true;
 }
+
+bool CWaveOut::IsPlaying() const {
+  return playing && g_waveOut != nullptr && !g_waveOut->Lost();
+}

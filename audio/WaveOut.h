@@ -26,7 +26,9 @@ class CWaveOut {
 
   bool Play(std::uint32_t loops);
   bool Stop();
-  bool IsPlaying() const { return playing; }
+  // Whether the channel started the device and has not stopped it since, unless the device
+  // has gone away meanwhile.
+  bool IsPlaying() const;
 
   const WaveHeader& Header() const { return header; }
   const WaveFormat& Format() const { return format; }

@@ -209,3 +209,25 @@ TEST_F(MainDialogTest, ControlsSitWhereTheTemplatePutsThemInDialogUnits) {
 }
 
 }  // namespace
+
+namespace {
+
+// No sound server and no sound card: the window still works and says so once.
+TEST(MainDialogWithoutSound, StaysReadyToStartAndSaysWhyInOneLine) {
+  setenv("SDL_AUDIODRIVER", "pulseaudio", 1);
+  setenv("PULSE_SERVER", "unix:/nonexistent/tocolo-test", 1);
+  ::testing::internal::CaptureStderr();
+  CMainDlg dlg;
+  ASSERT_TRUE(dlg.Create());
+  for (int press = 0; press < 3; ++press) {
+    QTest::keyClick(dlg.GetSafeHwnd(), Qt::Key_Space);
+    EXPECT_FALSE(dlg.Engine()->IsPlaying());
+    EXPECT_TRUE(dlg.GetDlgItem(IDC_START)->isEnabled());
+    EXPECT_FALSE(dlg.GetDlgItem(IDC_STOP)->isEnabled());
+  }
+  const QString errors = QString::fromStdString(::testing::internal::GetCapturedStderr());
+  EXPECT_EQ(errors.count('\n'), 1) << errors.toStdString();
+  EXPECT_TRUE(errors.contains("no audio output")) << errors.toStdString();
+}
+
+}  // namespace

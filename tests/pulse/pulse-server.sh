@@ -23,5 +23,11 @@ case $action in
     ;;
   stop)
     pulseaudio --kill 2>/dev/null || true
+    for _ in $(seq 50); do
+      PULSE_SERVER=unix:$dir/native pactl info >/dev/null 2>&1 || exit 0
+      sleep 0.1
+    done
+    echo "PulseAudio did not stop" >&2
+    exit 1
     ;;
 esac

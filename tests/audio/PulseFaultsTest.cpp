@@ -1,0 +1,104 @@
+// What a desktop's sound server does to a running program: it dies and comes back, and the
+// program is hammered with changes while playing.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <random>
+#include <string>
+#include <thread>
+
+#include "engine/RhythmEngine.h"
+#include "support/EngineFixture.h"
+#include "support/ParecRecorder.h"
+
+namespace {
+
+using namespace std::chrono_literals;
+
+bool PulseServer(const char* action) {
+  const std::string command =
+      std::string(TOCOLO_PULSE_SCRIPT) + " " + action + " " + TOCOLO_PULSE_DIR + " >/dev/null";
+  return std::system(command.c_str()) == 0;
+}
+
+template <typename Condition>
+bool WaitFor(Condition condition, std::chrono::milliseconds timeout) {
+  const auto deadline = std::chrono::steady_clock::now() + timeout;
+  while (!condition()) {
+    if (std::chrono::steady_clock::now() > deadline) return false;
+    std::this_thread::sleep_for(10ms);
+  }
+  return true;
+}
+
+TEST(PulseFaults, ServerDyingAndComingBackIsSurvived) {
+  CRhythmEngine engine;
+  engine.SetTempo(300);
+  engine.Play();
+  ASSERT_TRUE(engine.IsPlaying());
+
+  ASSERT_TRUE(PulseServer("stop"));
+  EXPECT_TRUE(WaitFor([&] { return !engine.IsPlaying(); }, 5s))
+      << "a device that is gone is still reported as playing";
+  engine.Play();
+  EXPECT_FALSE(engine.IsPlaying()) << "nothing to play on, so START must stay available";
+  engine.SetPattern(2);
+  engine.Stop();
+
+  ASSERT_TRUE(PulseServer("start"));
+  ParecRecorder recorder("tocolo.monitor");
+  ASSERT_TRUE(recorder.WaitForSamples(4410, 5s));
+  engine.Play();
+  EXPECT_TRUE(engine.IsPlaying()) << "the next start opens the output again";
+  std::this_thread::sleep_for(700ms);
+  recorder.Finish();
+  const auto& heard = recorder.samples();
+  EXPECT_TRUE(std::any_of(heard.begin(), heard.end(), [](std::int16_t s) { return s != 0; }));
+}
+
+TEST(PulseLoad, ManyChangesWhilePlayingEndInTheLoopOfTheLastSettings) {
+  std::vector<std::int16_t> last;
+  std::uint32_t tempo = 200;
+  std::int32_t pattern = 0;
+  std::int32_t tone = 0;
+  {
+    CRhythmEngine engine;
+    engine.Play();
+    ASSERT_TRUE(engine.IsPlaying());
+    std::mt19937 random(20261206);
+    for (int i = 0; i < 10000; ++i) {
+      switch (random() % 3) {
+        case 0:
+          tempo = 100 + 2 * (random() % 101);
+          engine.SetTempo(tempo);
+          break;
+        case 1:
+          pattern = static_cast<std::int32_t>(random() % 3);
+          engine.SetPattern(pattern);
+          break;
+        default:
+          tone = static_cast<std::int32_t>(random() % 3);
+          engine.SetTone(tone);
+          break;
+      }
+      if (i % 10 == 0) {  // a thousand stops and starts, all while the loop plays
+        engine.Stop();
+        engine.Play();
+      }
+    }
+    ASSERT_TRUE(engine.IsPlaying());
+    const auto loop = engine.LoopBuffer().first(engine.LoopLength() / 2);
+    last.assign(loop.begin(), loop.end());
+  }
+  ManualWaveDevice device(kCdMono);
+  ScopedWaveDeviceOverride useDevice(&device);
+  CRhythmEngine fresh;
+  fresh.SetTone(tone);
+  fresh.SetPattern(pattern);
+  fresh.SetTempo(tempo);
+  const auto expected = fresh.LoopBuffer().first(fresh.LoopLength() / 2);
+  EXPECT_TRUE(std::equal(last.begin(), last.end(), expected.begin(), expected.end()));
+}
+
+}  // namespace
