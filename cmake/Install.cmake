@@ -1,13 +1,16 @@
 # tocolo_install_desktop_files(<image-dir>)
-# Installs the menu entry and the scalable icon, so desktops list Tocolo with its icon.
+# Installs the menu entry, the scalable icon and the AppStream metainfo, so desktops list
+# Tocolo with its icon and software centres describe it.
 # <image-dir> is where tools/imagegen wrote tocolo.svg.
 include(GNUInstallDirs)
 
 set(TOCOLO_DESKTOP_ENTRY ${CMAKE_CURRENT_LIST_DIR}/../res/desktop/tocolo.desktop)
+set(TOCOLO_METAINFO ${CMAKE_CURRENT_LIST_DIR}/../res/desktop/io.github.tocolo.Tocolo.metainfo.xml)
 
 function(tocolo_install_desktop_files image_dir)
   install(FILES ${TOCOLO_DESKTOP_ENTRY} DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
   # The entry's Icon=tocolo finds the icon theme file by this name.
   install(FILES ${image_dir}/tocolo.svg
           DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
+  install(FILES ${TOCOLO_METAINFO} DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
 endfunction()

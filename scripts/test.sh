@@ -5,7 +5,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh libgtest-dev libbenchmark-dev pulseaudio pulseaudio-utils xvfb xdotool \
-  imagemagick
+  imagemagick appstream desktop-file-utils dpkg-dev file
 
 presets=("$@")
 [ "${#presets[@]}" -gt 0 ] || presets=(asan tsan default)
