@@ -12,14 +12,17 @@ class RatioReporter : public benchmark::ConsoleReporter {
  public:
   RatioReporter() : ConsoleReporter(OO_Tabular) {}
 
-  // `name` is reported as a ratio to `baseline`, both as "Function/args".
+  // `name` is reported as a ratio to `baseline`, both as "Function/args", with "_median" and
+  // the like for the statistics of repeated runs.
   void Compare(std::string name, std::string baseline) {
     pairs_.emplace_back(std::move(name), std::move(baseline));
   }
 
   void ReportRuns(const std::vector<Run>& runs) override {
     for (const Run& run : runs) {
-      times_[run.run_name.function_name + "/" + run.run_name.args] = run.GetAdjustedRealTime();
+      std::string key = run.run_name.function_name + "/" + run.run_name.args;
+      if (!run.aggregate_name.empty()) key += "_" + run.aggregate_name;
+      times_[key] = run.GetAdjustedRealTime();
     }
     ConsoleReporter::ReportRuns(runs);
   }
