@@ -1,5 +1,6 @@
 #include "support/ParecRecorder.h"
 
+#include <fcntl.h>
 #include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
@@ -12,7 +13,7 @@ extern char** environ;
 
 ParecRecorder::ParecRecorder(const std::string& source) {
   int fds[2];
-  if (pipe(fds) != 0) return;
+  if (pipe2(fds, O_CLOEXEC) != 0) return;  // later children must not hold the pipe open
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
   posix_spawn_file_actions_adddup2(&actions, fds[1], STDOUT_FILENO);
