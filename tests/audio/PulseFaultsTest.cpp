@@ -10,7 +10,7 @@
 
 #include "engine/RhythmEngine.h"
 #include "support/EngineFixture.h"
-#include "support/ParecRecorder.h"
+#include "tools/measure/ParecRecorder.h"
 
 namespace {
 

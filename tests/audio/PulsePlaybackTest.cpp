@@ -7,7 +7,7 @@
 #include <thread>
 
 #include "engine/RhythmEngine.h"
-#include "support/ParecRecorder.h"
+#include "tools/measure/ParecRecorder.h"
 
 namespace {
 

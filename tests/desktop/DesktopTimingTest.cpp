@@ -11,13 +11,13 @@
 #include <optional>
 #include <thread>
 
-#include "desktop/DesktopSession.h"
-#include "desktop/LoopMatch.h"
-#include "desktop/OnsetFinder.h"
-#include "desktop/RecordingTime.h"
-#include "desktop/StrokeGrid.h"
 #include "support/EngineFixture.h"
-#include "support/ParecRecorder.h"
+#include "tools/measure/DesktopSession.h"
+#include "tools/measure/LoopMatch.h"
+#include "tools/measure/OnsetFinder.h"
+#include "tools/measure/ParecRecorder.h"
+#include "tools/measure/RecordingTime.h"
+#include "tools/measure/StrokeGrid.h"
 
 namespace {
 

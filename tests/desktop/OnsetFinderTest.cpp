@@ -4,10 +4,10 @@
 #include <algorithm>
 #include <cmath>
 
-#include "desktop/LoopMatch.h"
-#include "desktop/OnsetFinder.h"
-#include "desktop/StrokeGrid.h"
 #include "support/EngineFixture.h"
+#include "tools/measure/LoopMatch.h"
+#include "tools/measure/OnsetFinder.h"
+#include "tools/measure/StrokeGrid.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "desktop/ChildProcess.h"
+#include "tools/measure/ChildProcess.h"
 
 // The built program as a user meets it: on an X server of its own (Xvfb), its window found
 // and focused, driven with xdotool by keys and clicks. The sound goes wherever the

@@ -1,4 +1,4 @@
-#include "support/ParecRecorder.h"
+#include "tools/measure/ParecRecorder.h"
 
 #include <fcntl.h>
 #include <signal.h>

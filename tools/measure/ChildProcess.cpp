@@ -1,4 +1,4 @@
-#include "desktop/ChildProcess.h"
+#include "tools/measure/ChildProcess.h"
 
 #include <fcntl.h>
 #include <signal.h>

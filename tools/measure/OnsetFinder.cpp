@@ -1,4 +1,4 @@
-#include "desktop/OnsetFinder.h"
+#include "tools/measure/OnsetFinder.h"
 
 #include <algorithm>
 #include <cmath>

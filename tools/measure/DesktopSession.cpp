@@ -1,4 +1,4 @@
-#include "desktop/DesktopSession.h"
+#include "tools/measure/DesktopSession.h"
 
 #include <fcntl.h>
 #include <poll.h>

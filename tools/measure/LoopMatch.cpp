@@ -1,4 +1,4 @@
-#include "desktop/LoopMatch.h"
+#include "tools/measure/LoopMatch.h"
 
 #include <algorithm>
 

@@ -1,4 +1,4 @@
-#include "desktop/StrokeGrid.h"
+#include "tools/measure/StrokeGrid.h"
 
 #include <algorithm>
 #include <cmath>
