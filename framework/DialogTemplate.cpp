@@ -1,5 +1,6 @@
 #include "framework/DialogTemplate.h"
 
+#include <QStringDecoder>
 #include <algorithm>
 #include <charconv>
 #include <set>
@@ -49,33 +50,13 @@ constexpr FlagName kDialogStyles[] = {
     {"SYSMENU", kDialogSysMenu}, {"MODALFRAME", kDialogModalFrame}, {"APPWINDOW", kDialogAppWindow},
 };
 
-// Rejects overlong forms, surrogates and code points past U+10FFFF, so that whatever shows
-// the text never has to guess.
+// Rejects malformed, overlong and surrogate forms, so that whatever shows the text never
+// has to guess.
 bool IsValidUtf8(std::string_view s) {
-  for (std::size_t i = 0; i < s.size();) {
-    const auto lead = static_cast<unsigned char>(s[i]);
-    std::size_t length = 1;
-    std::uint32_t code = lead;
-    std::uint32_t smallest = 0;
-    if (lead >= 0xF0 && lead < 0xF8) {
-      length = 4, code = lead & 0x07u, smallest = 0x10000;
-    } else if (lead >= 0xE0 && lead < 0xF0) {
-      length = 3, code = lead & 0x0Fu, smallest = 0x800;
-    } else if (lead >= 0xC0 && lead < 0xE0) {
-      length = 2, code = lead & 0x1Fu, smallest = 0x80;
-    } else if (lead >= 0x80) {
-      return false;
-    }
-    if (s.size() - i < length) return false;
-    for (std::size_t k = 1; k < length; ++k) {
-      const auto next = static_cast<unsigned char>(s[i + k]);
-      if ((next & 0xC0u) != 0x80u) return false;
-      code = (code << 6) | (next & 0x3Fu);
-    }
-    if (code < smallest || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) return false;
-    i += length;
-  }
-  return true;
+  QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+  const QString decoded =
+      decoder.decode(QByteArrayView(s.data(), static_cast<qsizetype>(s.size())));
+  return !decoder.hasError();
 }
 
 bool IsBlank(char c) {
