@@ -13,5 +13,5 @@ for p in "${build[@]}" "$@"; do
 done
 if [ "${#missing[@]}" -gt 0 ]; then
   $sudo apt-get update -q
-  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -q "${missing[@]}"
+  $sudo env DEBIAN_FRONTEND=noninteractive apt-get install -y -q "${missing[@]}"
 fi
