@@ -14,6 +14,7 @@
 
 #include <chrono>
 #include <fstream>
+#include <memory>
 #include <sstream>
 #include <string>
 #include <thread>
@@ -109,15 +110,21 @@ double CpuPercentOver(pid_t pid, std::chrono::seconds span) {
   return 100.0 * (CpuSeconds(pid) - before) / static_cast<double>(span.count());
 }
 
+using DisplayConnection = std::unique_ptr<Display, int (*)(Display*)>;
+
+// The X display the benchmark watches; null, with the benchmark skipped, when there is none.
+DisplayConnection OpenDisplay(benchmark::State& state) {
+  DisplayConnection display(XOpenDisplay(nullptr), &XCloseDisplay);
+  if (!display) state.SkipWithError("no X display");
+  return display;
+}
+
 void StartToMapped(benchmark::State& state) {
-  Display* display = XOpenDisplay(nullptr);
-  if (display == nullptr) {
-    state.SkipWithError("no X display");
-    return;
-  }
+  const DisplayConnection display = OpenDisplay(state);
+  if (!display) return;
   const char* program = kPrograms[state.range(0)];
   for (auto _ : state) {
-    const Launch launch = LaunchAndWaitForWindow(display, program);
+    const Launch launch = LaunchAndWaitForWindow(display.get(), program);
     if (launch.window == 0) {
       state.SkipWithError("no window appeared");
       End(launch.pid);
@@ -128,19 +135,15 @@ void StartToMapped(benchmark::State& state) {
     state.counters["peak_MB"] = StatusKilobytes(launch.pid, "VmHWM") / 1024.0;
     End(launch.pid);
   }
-  XCloseDisplay(display);
 }
 
 // CPU over ten seconds stopped, then ten seconds playing (Space).
 void CpuUse(benchmark::State& state) {
-  Display* display = XOpenDisplay(nullptr);
-  if (display == nullptr) {
-    state.SkipWithError("no X display");
-    return;
-  }
+  const DisplayConnection display = OpenDisplay(state);
+  if (!display) return;
   const char* program = kPrograms[state.range(0)];
   for (auto _ : state) {
-    const Launch launch = LaunchAndWaitForWindow(display, program);
+    const Launch launch = LaunchAndWaitForWindow(display.get(), program);
     std::this_thread::sleep_for(1s);
     state.counters["stopped_pct"] = CpuPercentOver(launch.pid, 10s);
     const std::string window = std::to_string(launch.window);
@@ -151,7 +154,6 @@ void CpuUse(benchmark::State& state) {
     state.SetIterationTime(1);
     End(launch.pid);
   }
-  XCloseDisplay(display);
 }
 
 BENCHMARK(StartToMapped)
