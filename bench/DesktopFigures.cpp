@@ -113,20 +113,21 @@ double CpuPercentOver(pid_t pid, std::chrono::seconds span) {
 
 using DisplayConnection = std::unique_ptr<Display, int (*)(Display*)>;
 
-// The X display the benchmark watches; null, with the benchmark skipped, when there is none.
-DisplayConnection OpenDisplay(benchmark::State& state) {
-  DisplayConnection display(XOpenDisplay(nullptr), &XCloseDisplay);
+// The X display the benchmarks watch, one connection for the whole run; null, with the
+// benchmark skipped, when there is none.
+Display* OpenDisplay(benchmark::State& state) {
+  static const DisplayConnection display(XOpenDisplay(nullptr), &XCloseDisplay);
   if (!display) state.SkipWithError("no X display");
-  return display;
+  return display.get();
 }
 
 void StartToMapped(benchmark::State& state) {
-  const DisplayConnection display = OpenDisplay(state);
-  if (!display) return;
+  Display* const display = OpenDisplay(state);
+  if (display == nullptr) return;
   const char* program = kPrograms[state.range(0)];
   std::vector<double> times;
   for (auto _ : state) {
-    const Launch launch = LaunchAndWaitForWindow(display.get(), program);
+    const Launch launch = LaunchAndWaitForWindow(display, program);
     if (launch.window == 0) {
       state.SkipWithError("no window appeared");
       End(launch.pid);
@@ -145,11 +146,11 @@ void StartToMapped(benchmark::State& state) {
 
 // CPU over ten seconds stopped, then ten seconds playing (Space).
 void CpuUse(benchmark::State& state) {
-  const DisplayConnection display = OpenDisplay(state);
-  if (!display) return;
+  Display* const display = OpenDisplay(state);
+  if (display == nullptr) return;
   const char* program = kPrograms[state.range(0)];
   for (auto _ : state) {
-    const Launch launch = LaunchAndWaitForWindow(display.get(), program);
+    const Launch launch = LaunchAndWaitForWindow(display, program);
     std::this_thread::sleep_for(1s);
     state.counters["stopped_pct"] = CpuPercentOver(launch.pid, 10s);
     const std::string window = std::to_string(launch.window);
