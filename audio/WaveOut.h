@@ -31,7 +31,6 @@ class CWaveOut {
   bool IsPlaying() const;
 
   const WaveHeader& Header() const { return header; }
-  const WaveFormat& Format() const { return format; }
 
   static constexpr std::uint16_t kChannels = 1;
   static constexpr std::uint32_t kSamplesPerSec = 44100;

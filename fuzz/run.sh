@@ -27,7 +27,7 @@ work=$build/corpus
 artifacts=$build/artifacts
 rm -rf "$work" "$artifacts"
 mkdir -p "$work" "$artifacts"
-cp fuzz/corpus/* "$build/fuzz/sounds/"*.wav "$work/"
+cp fuzz/corpus/* "$build/res/sounds/"*.wav "$work/"
 
 status=0
 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 "$build/fuzz/tocolo_wave_fuzzer" \
