@@ -1,6 +1,6 @@
 #include "audio/DefaultWaveDevice.h"
 
-#include "audio/SdlWaveDevice.h"
+#include "audio/DesktopWaveDevice.h"
 
 namespace {
 
@@ -21,6 +21,6 @@ ScopedWaveDeviceOverride::~ScopedWaveDeviceOverride() {
 WaveDevice* OpenDefaultWaveDevice(const WaveFormat& format) {
   if (g_override != nullptr) return g_override->device_;
   // Opened once; closed when the process ends, after every user of it is gone.
-  static SdlWaveDevice device(format);
+  static DesktopWaveDevice device(format);
   return &device;
 }

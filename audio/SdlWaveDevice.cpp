@@ -2,8 +2,9 @@
 
 #include <dlfcn.h>
 
-#include <cstdio>
 #include <span>
+
+#include "audio/SdlLibrary.h"
 
 namespace {
 
@@ -28,69 +29,62 @@ void QuietenAlsa() {
 
 }  // namespace
 
-SdlWaveDevice::SdlWaveDevice(const WaveFormat& format) : format_(format) {
+SdlWaveDevice::SdlWaveDevice(const WaveFormat& format) : format_(format), sdl_(SdlLibrary::Get()) {
+  if (sdl_ == nullptr) {
+    failure_ = "libSDL2-2.0.so.0 is not installed";
+    return;
+  }
   // SDL would otherwise turn Ctrl+C and SIGTERM into events nobody reads here.
-  SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
-  SDL_SetHint(SDL_HINT_AUDIO_DEVICE_APP_NAME, "Tocolo");
-  SDL_SetHint(SDL_HINT_AUDIO_DEVICE_STREAM_NAME, "Clave loop");
+  sdl_->SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+  sdl_->SetHint(SDL_HINT_AUDIO_DEVICE_APP_NAME, "Tocolo");
+  sdl_->SetHint(SDL_HINT_AUDIO_DEVICE_STREAM_NAME, "Clave loop");
   QuietenAlsa();
-  OpenStream();
+  Open();
 }
 
 SdlWaveDevice::~SdlWaveDevice() {
-  CloseStream();
+  if (device_ == 0) return;
+  sdl_->CloseAudioDevice(device_);
+  sdl_->QuitSubSystem(SDL_INIT_AUDIO);
 }
 
-bool SdlWaveDevice::OpenStream() {
+void SdlWaveDevice::Open() {
   if (format_.formatTag != kWaveFormatPcm || format_.bitsPerSample != 16 || format_.channels != 1) {
-    return false;
+    failure_ = "unsupported format";
+    return;
   }
   // Initialising anew lets SDL pick whichever output works now, not the one that worked once.
-  if (SDL_InitSubSystem(SDL_INIT_AUDIO) == 0) {
-    SDL_AudioSpec wanted{};
-    wanted.freq = static_cast<int>(format_.samplesPerSec);
-    wanted.format = AUDIO_S16SYS;
-    wanted.channels = 1;
-    wanted.samples = kPeriodFrames;
-    wanted.callback = &SdlWaveDevice::FillStream;
-    wanted.userdata = this;
-    SDL_AudioSpec obtained{};
-    device_ = SDL_OpenAudioDevice(nullptr, 0, &wanted, &obtained, 0);
-    if (device_ != 0) {
-      SDL_PauseAudioDevice(device_, 0);
-      failureReported_ = false;
-      return true;
-    }
-    SDL_QuitSubSystem(SDL_INIT_AUDIO);
+  if (sdl_->InitSubSystem(SDL_INIT_AUDIO) != 0) {
+    failure_ = sdl_->GetError();
+    return;
   }
-  if (!failureReported_) {
-    std::fprintf(stderr, "tocolo: no audio output (%s); START will try again\n", SDL_GetError());
-    failureReported_ = true;
+  SDL_AudioSpec wanted{};
+  wanted.freq = static_cast<int>(format_.samplesPerSec);
+  wanted.format = AUDIO_S16SYS;
+  wanted.channels = 1;
+  wanted.samples = kPeriodFrames;
+  wanted.callback = &SdlWaveDevice::FillStream;
+  wanted.userdata = this;
+  SDL_AudioSpec obtained{};
+  device_ = sdl_->OpenAudioDevice(nullptr, 0, &wanted, &obtained, 0);
+  if (device_ == 0) {
+    failure_ = sdl_->GetError();
+    sdl_->QuitSubSystem(SDL_INIT_AUDIO);
+    return;
   }
-  return false;
-}
-
-void SdlWaveDevice::CloseStream() {
-  if (device_ == 0) return;
-  SDL_CloseAudioDevice(device_);
-  SDL_QuitSubSystem(SDL_INIT_AUDIO);
-  device_ = 0;
+  sdl_->PauseAudioDevice(device_, 0);
 }
 
 bool SdlWaveDevice::Lost() const {
   // SDL marks an opened device stopped when its output disappears.
-  return device_ == 0 || SDL_GetAudioDeviceStatus(device_) == SDL_AUDIO_STOPPED;
+  return device_ == 0 || sdl_->GetAudioDeviceStatus(device_) == SDL_AUDIO_STOPPED;
 }
 
 bool SdlWaveDevice::Write(const WaveHeader& header) {
-  if (header.data == nullptr) return false;
-  if (Lost()) {
-    CloseStream();
-    if (!OpenStream()) return false;
-  }
-  SDL_LockAudioDevice(device_);
+  if (header.data == nullptr || device_ == 0) return false;
+  sdl_->LockAudioDevice(device_);
   cursor_.Start(header.data, FramesOf(header, format_), LoopsOf(header));
-  SDL_UnlockAudioDevice(device_);
+  sdl_->UnlockAudioDevice(device_);
   return true;
 }
 
@@ -99,9 +93,9 @@ bool SdlWaveDevice::Reset() {
   // the same lock, so once it is released here the callback has returned and will not see
   // the old buffer again.
   if (device_ == 0) return true;
-  SDL_LockAudioDevice(device_);
+  sdl_->LockAudioDevice(device_);
   cursor_.Stop();
-  SDL_UnlockAudioDevice(device_);
+  sdl_->UnlockAudioDevice(device_);
   return true;
 }
 

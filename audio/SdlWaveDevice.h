@@ -2,14 +2,17 @@
 
 #include <SDL2/SDL.h>
 
+#include <string>
+
 #include "audio/LoopCursor.h"
+#include "audio/SdlLibrary.h"
 #include "audio/WaveDevice.h"
 
-// The default audio output of the desktop (PipeWire, PulseAudio, ALSA or JACK) through SDL2.
-// The stream runs from opening until destruction, playing silence while nothing is written,
-// so that a Write is heard at the next device period without starting a stream. An output
-// that could not be opened, or that went away (its sound server died), is opened afresh by
-// the next Write, once.
+// The desktop's default audio output through SDL2, for desktops without a PulseAudio-protocol
+// server (plain ALSA, JACK). The stream runs from opening until destruction, playing silence
+// while nothing is written, so that a Write is heard at the next device period without
+// starting a stream. A device that could not be opened, or whose output went away, stays
+// lost; its owner opens a new one.
 class SdlWaveDevice final : public WaveDevice {
  public:
   explicit SdlWaveDevice(const WaveFormat& format);
@@ -20,14 +23,16 @@ class SdlWaveDevice final : public WaveDevice {
   bool Write(const WaveHeader& header) override;
   bool Reset() override;
   bool Lost() const override;
+  // Why the output could not be opened; empty if it was.
+  const std::string& Failure() const { return failure_; }
 
  private:
-  bool OpenStream();
-  void CloseStream();
+  void Open();
   static void FillStream(void* self, Uint8* stream, int bytes);
 
   WaveFormat format_;
+  const SdlLibrary* sdl_;  // null when SDL2 is not installed
   SDL_AudioDeviceID device_ = 0;
   LoopCursor cursor_;  // guarded by SDL's device lock
-  bool failureReported_ = false;
+  std::string failure_;
 };

@@ -18,6 +18,10 @@ class WaveDevice {
   // True while there is no output to hear: it could not be opened, or it went away (its
   // sound server died, say). Nothing written is heard until the device is opened again.
   virtual bool Lost() const { return false; }
+
+  // How often the output ran dry while playing, each time putting silence into the loop and
+  // shifting every later stroke; 0 where the device cannot tell.
+  virtual std::uint64_t Underruns() const { return 0; }
 };
 
 // Whole frames in a header's buffer, and how often they play, for a device of this format.

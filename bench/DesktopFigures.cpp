@@ -1,12 +1,16 @@
-// What a user of the program feels, next to a bare Qt dialog measured in the same run:
-// time from process start to the window mapped, peak memory, and CPU while stopped and
-// while playing. Needs an X server and a sound server:
+// What a user of the program feels, next to a bare Qt dialog measured in the same run: time
+// from process start to the window mapped, peak memory, and CPU while stopped and while
+// playing, the program's own and the sound server's. Needs an X server and the suite's
+// PulseAudio server:
 //   Xvfb :9 & tests/pulse/pulse-server.sh start /tmp/tocolo-pulse
 //   DISPLAY=:9 PULSE_SERVER=unix:/tmp/tocolo-pulse/native build/release/bench/tocolo_desktop_bench
 // Start-up is taken from just before the process is spawned to the MapNotify of its first
-// top-level window, as the X server reports it to this process (microsecond clock).
+// top-level window, as the X server reports it to this process (microsecond clock). CPU is
+// the scheduler's own count of every thread's run time (nanoseconds), over 10 s each; the
+// server's is measured first with no client at all.
 #include <X11/Xlib.h>
 #include <benchmark/benchmark.h>
+#include <dirent.h>
 #include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
@@ -14,8 +18,10 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstdlib>
 #include <fstream>
 #include <memory>
+#include <optional>
 #include <sstream>
 #include <string>
 #include <thread>
@@ -31,9 +37,10 @@ using Clock = std::chrono::steady_clock;
 using namespace std::chrono_literals;
 
 const char* const kPrograms[] = {TOCOLO_PROGRAM, BARE_DIALOG_PROGRAM};
+constexpr auto kCpuSpan = 10s;
 
-pid_t Spawn(const char* program, const char* arg = nullptr) {
-  char* argv[] = {const_cast<char*>(program), const_cast<char*>(arg), nullptr};
+pid_t Spawn(const char* program) {
+  char* argv[] = {const_cast<char*>(program), nullptr};
   pid_t pid = -1;
   if (posix_spawn(&pid, program, nullptr, nullptr, argv, environ) != 0) return -1;
   return pid;
@@ -93,22 +100,37 @@ long StatusKilobytes(pid_t pid, const std::string& field) {
   return 0;
 }
 
-// Seconds of CPU the process has used so far.
-double CpuSeconds(pid_t pid) {
-  std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
-  std::string text((std::istreambuf_iterator<char>(stat)), {});
-  std::istringstream fields(text.substr(text.rfind(')') + 2));
-  std::string skip;
-  for (int i = 0; i < 11; ++i) fields >> skip;  // state .. cmajflt
-  double user = 0, system = 0;
-  fields >> user >> system;
-  return (user + system) / static_cast<double>(sysconf(_SC_CLK_TCK));
+// Nanoseconds all threads of the process have run so far, as the scheduler counts them.
+double CpuNanoseconds(pid_t pid) {
+  const std::string tasks = "/proc/" + std::to_string(pid) + "/task";
+  std::unique_ptr<DIR, int (*)(DIR*)> dir(opendir(tasks.c_str()), &closedir);
+  double total = 0;
+  if (!dir) return total;
+  while (const dirent* entry = readdir(dir.get())) {
+    if (entry->d_name[0] == '.') continue;
+    std::ifstream schedstat(tasks + "/" + entry->d_name + "/schedstat");
+    double ran = 0;
+    if (schedstat >> ran) total += ran;
+  }
+  return total;
 }
 
 double CpuPercentOver(pid_t pid, std::chrono::seconds span) {
-  const double before = CpuSeconds(pid);
+  const double before = CpuNanoseconds(pid);
   std::this_thread::sleep_for(span);
-  return 100.0 * (CpuSeconds(pid) - before) / static_cast<double>(span.count());
+  return 100.0 * (CpuNanoseconds(pid) - before) / 1e9 / static_cast<double>(span.count());
+}
+
+// The suite's PulseAudio server writes its pid next to its socket.
+std::optional<pid_t> SoundServerPid() {
+  const char* server = std::getenv("PULSE_SERVER");
+  if (server == nullptr) return std::nullopt;
+  std::string socket(server);
+  if (socket.rfind("unix:", 0) == 0) socket.erase(0, 5);
+  std::ifstream file(socket.substr(0, socket.rfind('/')) + "/pid");
+  pid_t pid = 0;
+  if (!(file >> pid) || kill(pid, 0) != 0) return std::nullopt;
+  return pid;
 }
 
 using DisplayConnection = std::unique_ptr<Display, int (*)(Display*)>;
@@ -126,6 +148,7 @@ void StartToMapped(benchmark::State& state) {
   if (display == nullptr) return;
   const char* program = kPrograms[state.range(0)];
   std::vector<double> times;
+  long peak = 0;
   for (auto _ : state) {
     const Launch launch = LaunchAndWaitForWindow(display, program);
     if (launch.window == 0) {
@@ -136,39 +159,67 @@ void StartToMapped(benchmark::State& state) {
     state.SetIterationTime(launch.seconds);
     times.push_back(launch.seconds);
     std::this_thread::sleep_for(500ms);
-    state.counters["peak_MB"] = StatusKilobytes(launch.pid, "VmHWM") / 1024.0;
+    peak = std::max(peak, StatusKilobytes(launch.pid, "VmHWM"));
     End(launch.pid);
   }
   if (times.empty()) return;
   std::nth_element(times.begin(), times.begin() + times.size() / 2, times.end());
   state.counters["median_ms"] = 1000 * times[times.size() / 2];
+  state.counters["peak_MiB"] = peak / 1024.0;
 }
 
-// CPU over ten seconds stopped, then ten seconds playing (Space).
+// The sound server on its own, before any program of ours has been near it.
+void ServerWithoutClients(benchmark::State& state) {
+  const std::optional<pid_t> server = SoundServerPid();
+  if (!server) {
+    state.SkipWithError("no sound server pid next to PULSE_SERVER's socket");
+    return;
+  }
+  for (auto _ : state) {
+    state.counters["server_pct"] = CpuPercentOver(*server, kCpuSpan);
+    state.SetIterationTime(1);
+  }
+}
+
+// CPU over ten seconds stopped, then ten seconds playing (Space), the program's and the
+// server's.
 void CpuUse(benchmark::State& state) {
   Display* const display = OpenDisplay(state);
   if (display == nullptr) return;
   const char* program = kPrograms[state.range(0)];
+  const std::optional<pid_t> server = SoundServerPid();
   for (auto _ : state) {
     const Launch launch = LaunchAndWaitForWindow(display, program);
-    std::this_thread::sleep_for(1s);
-    state.counters["stopped_pct"] = CpuPercentOver(launch.pid, 10s);
+    // Long enough for the server to suspend the idle sink, as a desktop's server does.
+    std::this_thread::sleep_for(3s);
+    const double serverBefore = server ? CpuNanoseconds(*server) : 0;
+    state.counters["stopped_pct"] = CpuPercentOver(launch.pid, kCpuSpan);
+    if (server) {
+      state.counters["server_stopped_pct"] =
+          100.0 * (CpuNanoseconds(*server) - serverBefore) / 1e9 / kCpuSpan.count();
+    }
     const std::string window = std::to_string(launch.window);
     Run({"xdotool", "windowfocus", "--sync", window.c_str()});
     Run({"xdotool", "key", "space"});
     std::this_thread::sleep_for(200ms);
-    state.counters["playing_pct"] = CpuPercentOver(launch.pid, 10s);
+    const double serverPlaying = server ? CpuNanoseconds(*server) : 0;
+    state.counters["playing_pct"] = CpuPercentOver(launch.pid, kCpuSpan);
+    if (server) {
+      state.counters["server_playing_pct"] =
+          100.0 * (CpuNanoseconds(*server) - serverPlaying) / 1e9 / kCpuSpan.count();
+    }
     state.SetIterationTime(1);
     End(launch.pid);
   }
 }
 
+BENCHMARK(ServerWithoutClients)->UseManualTime()->Iterations(1);
 BENCHMARK(StartToMapped)
     ->ArgName("program")
     ->Arg(0)
     ->Arg(1)
     ->UseManualTime()
-    ->Iterations(7)
+    ->Iterations(21)
     ->Unit(benchmark::kMillisecond);
 BENCHMARK(CpuUse)->ArgName("program")->Arg(0)->Arg(1)->UseManualTime()->Iterations(1);
 

@@ -20,11 +20,13 @@ set(CPACK_DEBIAN_PACKAGE_SECTION sound)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_MAINTAINER ${CPACK_PACKAGE_CONTACT})
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
-# Qt and SDL2 come from what the binary links to. The font is not linked: the windows are
+# Qt and libpulse come from what the binary links to. SDL2 is loaded only on desktops
+# without a PulseAudio-protocol server, so it is recommended, not required. The font is not linked: the windows are
 # laid out in dialog units measured from this face (it stands in for the templates' MS
 # PGothic), so without it labels and buttons are sized for a font that is not there.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS fonts-ipafont-gothic)
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS libsdl2-2.0-0)
 
 # Keep `make package_source` from packing build trees and the repository's history.
 set(CPACK_SOURCE_GENERATOR TXZ)

@@ -9,7 +9,9 @@
 
 CRhythmEngine::CRhythmEngine() {
   if (!LoadTones()) return;
-  loop = std::make_unique<std::int16_t[]>(kLoopCapacity);
+  // Render zero-fills what plays, so the rest is never touched and costs no memory: even the
+  // slowest loop uses less than half of the buffer.
+  loop = std::make_unique_for_overwrite<std::int16_t[]>(kLoopCapacity);
   tempo = kDefaultTempo;
   pattern = 0;
   tone = 0;

@@ -1,11 +1,14 @@
 #!/usr/bin/env bash
 # Installs the dependencies, builds and runs the whole suite: the sanitizer builds first, a
-# minute of fuzzing, then the release build, whose ctest summary is the last line.
+# minute of fuzzing, then the release build. There the whole-program timing tests run five
+# times in a row and once more with both cores busy, and then the whole suite, whose ctest
+# summary is the last line.
 # Usage: scripts/test.sh [preset ...]   (default: asan tsan fuzz default)
 set -euo pipefail
 cd "$(dirname "$0")/.."
-bash scripts/install-deps.sh libgtest-dev libbenchmark-dev pulseaudio pulseaudio-utils xvfb xdotool \
-  imagemagick appstream desktop-file-utils dpkg-dev file libx11-dev clang libclang-rt-14-dev
+bash scripts/install-deps.sh libgtest-dev libbenchmark-dev pulseaudio pulseaudio-utils \
+  pipewire pipewire-pulse wireplumber dbus xvfb xdotool libx11-dev libxtst-dev imagemagick \
+  appstream desktop-file-utils dpkg-dev file clang libclang-rt-14-dev
 
 presets=("$@")
 [ "${#presets[@]}" -gt 0 ] || presets=(asan tsan fuzz default)
@@ -18,5 +21,11 @@ for preset in "${presets[@]}"; do
   fi
   cmake --preset "$preset" >/dev/null
   cmake --build --preset "$preset" -j"$(nproc)"
+  if [ "$preset" = default ]; then
+    echo "=== default: whole-program timing, five times in a row, then under load"
+    ctest --preset default -R '^desktop_timing$' --repeat until-fail:5 --no-label-summary
+    tests/desktop/under-load.sh ctest --preset default -R '^desktop_timing$' --no-label-summary
+    echo "=== default: the whole suite"
+  fi
   ctest --preset "$preset" -j"$(nproc)" --no-label-summary
 done

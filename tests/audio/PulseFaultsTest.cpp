@@ -10,7 +10,7 @@
 
 #include "engine/RhythmEngine.h"
 #include "support/EngineFixture.h"
-#include "tools/measure/ParecRecorder.h"
+#include "support/measure/ParecRecorder.h"
 
 namespace {
 
@@ -32,29 +32,37 @@ bool WaitFor(Condition condition, std::chrono::milliseconds timeout) {
   return true;
 }
 
-TEST(PulseFaults, ServerDyingAndComingBackIsSurvived) {
+bool Sounds(const std::vector<std::int16_t>& heard) {
+  return std::any_of(heard.begin(), heard.end(), [](std::int16_t s) { return s != 0; });
+}
+
+TEST(PulseFaults, ServerDyingWhilePlayingOrStoppedAndComingBackIsSurvived) {
   CRhythmEngine engine;
   engine.SetTempo(300);
-  engine.Play();
-  ASSERT_TRUE(engine.IsPlaying());
+  for (const bool playing : {true, false}) {
+    SCOPED_TRACE(playing ? "while playing" : "while stopped");
+    engine.Play();
+    ASSERT_TRUE(engine.IsPlaying());
+    if (!playing) engine.Stop();
 
-  ASSERT_TRUE(PulseServer("stop"));
-  EXPECT_TRUE(WaitFor([&] { return !engine.IsPlaying(); }, 5s))
-      << "a device that is gone is still reported as playing";
-  engine.Play();
-  EXPECT_FALSE(engine.IsPlaying()) << "nothing to play on, so START must stay available";
-  engine.SetPattern(2);
-  engine.Stop();
+    ASSERT_TRUE(PulseServer("stop"));
+    EXPECT_TRUE(WaitFor([&] { return !engine.IsPlaying(); }, 5s))
+        << "a device that is gone is still reported as playing";
+    engine.Play();
+    EXPECT_FALSE(engine.IsPlaying()) << "nothing to play on, so START must stay available";
+    engine.SetPattern(2);
+    engine.Stop();
 
-  ASSERT_TRUE(PulseServer("start"));
-  ParecRecorder recorder("tocolo.monitor");
-  ASSERT_TRUE(recorder.WaitForSamples(4410, 5s));
-  engine.Play();
-  EXPECT_TRUE(engine.IsPlaying()) << "the next start opens the output again";
-  std::this_thread::sleep_for(700ms);
-  recorder.Finish();
-  const auto& heard = recorder.samples();
-  EXPECT_TRUE(std::any_of(heard.begin(), heard.end(), [](std::int16_t s) { return s != 0; }));
+    ASSERT_TRUE(PulseServer("start"));
+    ParecRecorder recorder("tocolo.monitor");
+    ASSERT_TRUE(recorder.WaitForSamples(4410, 5s));
+    engine.Play();
+    EXPECT_TRUE(engine.IsPlaying()) << "the next start opens the output again";
+    std::this_thread::sleep_for(700ms);
+    engine.Stop();
+    recorder.Finish();
+    EXPECT_TRUE(Sounds(recorder.samples()));
+  }
 }
 
 TEST(PulseLoad, ManyChangesWhilePlayingEndInTheLoopOfTheLastSettings) {

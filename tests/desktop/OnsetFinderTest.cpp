@@ -5,9 +5,9 @@
 #include <cmath>
 
 #include "support/EngineFixture.h"
-#include "tools/measure/LoopMatch.h"
-#include "tools/measure/OnsetFinder.h"
-#include "tools/measure/StrokeGrid.h"
+#include "support/measure/LoopMatch.h"
+#include "support/measure/OnsetFinder.h"
+#include "support/measure/StrokeGrid.h"
 
 namespace {
 

@@ -120,7 +120,7 @@ TEST_F(EngineTest, SetterWhileStoppedRendersWithoutStarting) {
 
 TEST_F(EngineTest, ValuesTheLoopCannotBeRenderedForAreIgnored) {
   engine.SetTempo(200);
-  const std::vector<std::int16_t> before(engine.LoopBuffer().begin(), engine.LoopBuffer().end());
+  const std::vector<std::int16_t> before = PlayedLoop();
   for (std::uint32_t tempo : {0u, 1u, 44u}) engine.SetTempo(tempo);
   for (std::int32_t index : {-1, 3, INT_MIN, INT_MAX}) {
     engine.SetPattern(index);
@@ -129,7 +129,7 @@ TEST_F(EngineTest, ValuesTheLoopCannotBeRenderedForAreIgnored) {
   EXPECT_EQ(engine.Tempo(), 200u);
   EXPECT_EQ(engine.Pattern(), 0);
   EXPECT_EQ(engine.Tone(), 0);
-  EXPECT_TRUE(std::equal(before.begin(), before.end(), engine.LoopBuffer().begin()));
+  EXPECT_EQ(PlayedLoop(), before);
 
   // The slowest tempo whose loop still fits the buffer exactly.
   engine.SetTempo(45);

@@ -40,9 +40,11 @@ version=$(field Version)
 depends=$(field Depends)
 [ -n "$depends" ] || fail "Depends is empty"
 # Only dpkg-shlibdeps puts the linked libraries there; without them it silently did nothing.
-for p in libqt6widgets6 libsdl2-2.0-0 fonts-ipafont-gothic; do
+for p in libqt6widgets6 libpulse0 fonts-ipafont-gothic; do
   [[ ", $depends," == *", $p "* || ", $depends," == *", $p,"* ]] || fail "Depends lacks $p: $depends"
 done
+# The fallback output is loaded only where it is needed.
+[ "$(field Recommends)" = libsdl2-2.0-0 ] || fail "Recommends is '$(field Recommends)', expected libsdl2-2.0-0"
 
 root=$scratch/root
 dpkg -x "$deb" "$root" || fail "dpkg -x could not unpack $(basename "$deb")"

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Starts or stops a private PulseAudio server whose only sink is the null sink "tocolo"
-# (44.1 kHz 16-bit mono, so what is played is recorded unchanged from its monitor).
+# (44.1 kHz 16-bit mono, so what is played is recorded unchanged from its monitor). Like a
+# desktop's server it suspends a sink that nothing plays to or records from, here after 1 s.
 # Usage: pulse-server.sh start|stop <runtime-dir>
 set -euo pipefail
 action=$1
@@ -13,7 +14,8 @@ case $action in
     pulseaudio -n --daemonize=yes --exit-idle-time=-1 --use-pid-file=yes \
       --log-target=file:"$dir/pulse.log" \
       --load="module-native-protocol-unix auth-anonymous=1 socket=$dir/native" \
-      --load="module-null-sink sink_name=tocolo rate=44100 channels=1 format=s16le"
+      --load="module-null-sink sink_name=tocolo rate=44100 channels=1 format=s16le" \
+      --load="module-suspend-on-idle timeout=1"
     for _ in $(seq 50); do
       PULSE_SERVER=unix:$dir/native pactl info >/dev/null 2>&1 && exit 0
       sleep 0.1

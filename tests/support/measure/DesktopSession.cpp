@@ -1,4 +1,4 @@
-#include "tools/measure/DesktopSession.h"
+#include "support/measure/DesktopSession.h"
 
 #include <fcntl.h>
 #include <poll.h>

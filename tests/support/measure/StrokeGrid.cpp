@@ -1,11 +1,11 @@
-#include "tools/measure/StrokeGrid.h"
+#include "support/measure/StrokeGrid.h"
 
 #include <algorithm>
 #include <cmath>
 
-StrokeGrid StrokeGrid::Of(int pattern, unsigned tempo) {
+StrokeGrid StrokeGrid::Of(int pattern, unsigned tempo, unsigned rate) {
   StrokeGrid grid;
-  grid.samplesPerBeat = 44100.0 * 60.0 / tempo;
+  grid.samplesPerBeat = rate * 60.0 / tempo;
   switch (pattern) {
     case 0:  // 2-3: the two-side first, on beats 1 and 2; the three-side on 4, 5 1/2 and 7
       grid.beats = {1, 2, 4, 5.5, 7};

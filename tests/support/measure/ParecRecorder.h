@@ -18,8 +18,9 @@ class ParecRecorder {
     std::size_t samplesSoFar;
   };
 
-  // Starts recording 44.1 kHz 16-bit mono from `source`.
-  explicit ParecRecorder(const std::string& source);
+  // Starts recording 16-bit mono at `rate` from `source`, in pieces of about `latency`.
+  explicit ParecRecorder(const std::string& source, unsigned rate = 44100,
+                         std::chrono::milliseconds latency = std::chrono::milliseconds(5));
   ~ParecRecorder();
   ParecRecorder(const ParecRecorder&) = delete;
   ParecRecorder& operator=(const ParecRecorder&) = delete;

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "tools/measure/ChildProcess.h"
+#include "support/measure/ChildProcess.h"
 
 // The built program as a user meets it: on an X server of its own (Xvfb), its window found
 // and focused, driven with xdotool by keys and clicks. The sound goes wherever the
@@ -28,6 +28,11 @@ class DesktopSession {
   Clock::time_point Key(const std::string& keys);
   // Clicks at a point given in the window's dialog units.
   Clock::time_point Click(int x, int y);
+  // The X display the program is on, as DISPLAY names it.
+  const std::string& DisplayName() const { return display_; }
+  // The program's process, while it runs.
+  pid_t ProgramPid() const { return program_.Pid(); }
+  bool ProgramRunning() { return program_.Running(); }
 
   // The main window's size in dialog units.
   static constexpr int kWidthUnits = 151;

@@ -1,4 +1,4 @@
-#include "tools/measure/OnsetFinder.h"
+#include "support/measure/OnsetFinder.h"
 
 #include <algorithm>
 #include <cmath>

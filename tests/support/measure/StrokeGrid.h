@@ -11,8 +11,9 @@ struct StrokeGrid {
   double beatsPerLoop = 0;
   double samplesPerBeat = 0;
 
-  // The patterns as the window lists them (2-3, 3-2 rumba, 6/8) at `tempo` beats a minute.
-  static StrokeGrid Of(int pattern, unsigned tempo);
+  // The patterns as the window lists them (2-3, 3-2 rumba, 6/8) at `tempo` beats a minute,
+  // counted in samples at `rate`.
+  static StrokeGrid Of(int pattern, unsigned tempo, unsigned rate = 44100);
 
   double LoopSamples() const { return beatsPerLoop * samplesPerBeat; }
   // Ideal positions of every stroke of `loops` loops, the first loop starting at `loopStart`.

@@ -1,4 +1,4 @@
-#include "tools/measure/LoopMatch.h"
+#include "support/measure/LoopMatch.h"
 
 #include <algorithm>
 

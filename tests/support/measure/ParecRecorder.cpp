@@ -1,4 +1,4 @@
-#include "tools/measure/ParecRecorder.h"
+#include "support/measure/ParecRecorder.h"
 
 #include <fcntl.h>
 #include <signal.h>
@@ -11,7 +11,8 @@
 
 extern char** environ;
 
-ParecRecorder::ParecRecorder(const std::string& source) {
+ParecRecorder::ParecRecorder(const std::string& source, unsigned rate,
+                             std::chrono::milliseconds latency) {
   int fds[2];
   if (pipe2(fds, O_CLOEXEC) != 0) return;  // later children must not hold the pipe open
   posix_spawn_file_actions_t actions;
@@ -19,8 +20,13 @@ ParecRecorder::ParecRecorder(const std::string& source) {
   posix_spawn_file_actions_adddup2(&actions, fds[1], STDOUT_FILENO);
   posix_spawn_file_actions_addclose(&actions, fds[0]);
   const std::string device = "--device=" + source;
-  std::vector<std::string> args = {"parec",        device,  "--format=s16le",  "--rate=44100",
-                                   "--channels=1", "--raw", "--latency-msec=5"};
+  std::vector<std::string> args = {"parec",
+                                   device,
+                                   "--format=s16le",
+                                   "--rate=" + std::to_string(rate),
+                                   "--channels=1",
+                                   "--raw",
+                                   "--latency-msec=" + std::to_string(latency.count())};
   std::vector<char*> argv;
   for (std::string& a : args) argv.push_back(a.data());
   argv.push_back(nullptr);

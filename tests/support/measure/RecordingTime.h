@@ -2,7 +2,7 @@
 
 #include <cstddef>
 
-#include "tools/measure/ParecRecorder.h"
+#include "support/measure/ParecRecorder.h"
 
 // When recorded samples were played, as far as their arrival from parec tells.
 

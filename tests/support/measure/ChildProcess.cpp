@@ -1,4 +1,4 @@
-#include "tools/measure/ChildProcess.h"
+#include "support/measure/ChildProcess.h"
 
 #include <fcntl.h>
 #include <signal.h>

@@ -1,0 +1,301 @@
+#include "audio/PulseWaveDevice.h"
+
+#include <algorithm>
+#include <cstring>
+#include <span>
+
+namespace {
+
+// The stream publishes its underrun count among its properties, where `pactl list
+// sink-inputs` shows it: "0" as long as the queue has never run dry.
+constexpr const char* kUnderrunsProperty = "tocolo.underruns";
+
+// The server carries out a stream's requests in order, so none needs waiting for.
+void Forget(pa_operation* operation) {
+  if (operation != nullptr) pa_operation_unref(operation);
+}
+
+std::size_t BytesOf(std::chrono::milliseconds span, const pa_sample_spec& spec) {
+  return pa_usec_to_bytes(static_cast<pa_usec_t>(std::chrono::microseconds(span).count()), &spec);
+}
+
+// Hands the server `bytes` of sound, the first of them at `seek`, each piece made by `render`
+// in the server's own memory.
+template <typename Render>
+void WriteFrames(pa_stream* stream, std::size_t bytes, pa_seek_mode_t seek, Render render) {
+  constexpr std::size_t kFrame = sizeof(std::int16_t);
+  while (bytes >= kFrame) {
+    void* data = nullptr;
+    std::size_t size = bytes;
+    if (pa_stream_begin_write(stream, &data, &size) < 0 || data == nullptr) return;
+    size = std::min(size, bytes);
+    size -= size % kFrame;
+    if (size == 0) {
+      pa_stream_cancel_write(stream);
+      return;
+    }
+    render(std::span(static_cast<std::int16_t*>(data), size / kFrame));
+    if (pa_stream_write(stream, data, size, nullptr, 0, seek) < 0) return;
+    bytes -= size;
+    seek = PA_SEEK_RELATIVE;
+  }
+}
+
+pa_proplist* StreamProperties(std::uint64_t underruns) {
+  pa_proplist* properties = pa_proplist_new();
+  pa_proplist_setf(properties, kUnderrunsProperty, "%llu",
+                   static_cast<unsigned long long>(underruns));
+  return properties;
+}
+
+}  // namespace
+
+void PulseWaveDevice::LoopDeleter::operator()(pa_threaded_mainloop* loop) const {
+  pa_threaded_mainloop_free(loop);
+}
+
+void PulseWaveDevice::ContextDeleter::operator()(pa_context* context) const {
+  pa_context_set_state_callback(context, nullptr, nullptr);
+  pa_context_disconnect(context);
+  pa_context_unref(context);
+}
+
+void PulseWaveDevice::StreamDeleter::operator()(pa_stream* stream) const {
+  pa_stream_set_state_callback(stream, nullptr, nullptr);
+  pa_stream_set_write_callback(stream, nullptr, nullptr);
+  pa_stream_set_underflow_callback(stream, nullptr, nullptr);
+  pa_stream_disconnect(stream);
+  pa_stream_unref(stream);
+}
+
+PulseWaveDevice::PulseWaveDevice(const WaveFormat& format) : PulseWaveDevice(format, Queue{}) {}
+
+PulseWaveDevice::PulseWaveDevice(const WaveFormat& format, Queue queue)
+    : format_(format),
+      queue_(queue),
+      spec_{PA_SAMPLE_S16LE, format.samplesPerSec, static_cast<std::uint8_t>(format.channels)} {
+  // The loop is mono 16-bit; anything else is not ours to play.
+  if (format.formatTag != kWaveFormatPcm || format.bitsPerSample != 16 || format.channels != 1 ||
+      !pa_sample_spec_valid(&spec_)) {
+    failure_ = "unsupported format";
+    lost_ = true;
+    return;
+  }
+  loop_.reset(pa_threaded_mainloop_new());
+  pa_proplist* properties = pa_proplist_new();
+  pa_proplist_sets(properties, PA_PROP_APPLICATION_NAME, "Tocolo");
+  pa_proplist_sets(properties, PA_PROP_APPLICATION_ID, "io.github.tocolo.Tocolo");
+  pa_proplist_sets(properties, PA_PROP_APPLICATION_ICON_NAME, "tocolo");
+  context_.reset(pa_context_new_with_proplist(pa_threaded_mainloop_get_api(loop_.get()), "Tocolo",
+                                              properties));
+  pa_proplist_free(properties);
+  pa_context_set_state_callback(
+      context_.get(),
+      [](pa_context*, void* self) { static_cast<PulseWaveDevice*>(self)->OnContextState(); }, this);
+  // No autospawn: a desktop without a server gets the fallback, not a server of our making.
+  if (pa_context_connect(context_.get(), nullptr, PA_CONTEXT_NOAUTOSPAWN, nullptr) < 0 ||
+      pa_threaded_mainloop_start(loop_.get()) < 0) {
+    MarkLost();
+  }
+}
+
+PulseWaveDevice::~PulseWaveDevice() {
+  // The loop's thread ends first, so nothing runs while the stream and context go.
+  if (loop_) pa_threaded_mainloop_stop(loop_.get());
+}
+
+bool PulseWaveDevice::WaitUntilReady(std::chrono::milliseconds timeout) {
+  if (!loop_) return false;
+  struct Deadline {
+    pa_threaded_mainloop* loop;
+    bool passed = false;
+  } deadline{loop_.get()};
+  pa_threaded_mainloop_lock(loop_.get());
+  pa_mainloop_api* api = pa_threaded_mainloop_get_api(loop_.get());
+  timeval when{};
+  pa_timeval_add(pa_gettimeofday(&when),
+                 static_cast<pa_usec_t>(std::chrono::microseconds(timeout).count()));
+  pa_time_event* timer = api->time_new(
+      api, &when,
+      [](pa_mainloop_api*, pa_time_event*, const timeval*, void* d) {
+        auto* deadline = static_cast<Deadline*>(d);
+        deadline->passed = true;
+        pa_threaded_mainloop_signal(deadline->loop, 0);
+      },
+      &deadline);
+  while (!ready_ && !Lost() && !deadline.passed) pa_threaded_mainloop_wait(loop_.get());
+  api->time_free(timer);
+  const bool ready = ready_;
+  pa_threaded_mainloop_unlock(loop_.get());
+  return ready;
+}
+
+std::string PulseWaveDevice::Failure() const {
+  if (!loop_) return failure_;
+  pa_threaded_mainloop_lock(loop_.get());
+  std::string failure = failure_;
+  pa_threaded_mainloop_unlock(loop_.get());
+  return failure;
+}
+
+bool PulseWaveDevice::Write(const WaveHeader& header) {
+  if (header.data == nullptr || !loop_) return false;
+  pa_threaded_mainloop_lock(loop_.get());
+  const bool ready = ready_;
+  if (ready) {
+    cursor_.Start(header.data, FramesOf(header, format_), LoopsOf(header));
+    phase_ = Phase::Starting;
+    // While an uncork is on its way, it starts this loop as well: a run of restarts costs
+    // the server one start per round trip, however many there are.
+    if (!uncorkPending_) {
+      // Whatever the server holds goes; the lead keeps the sink fed until the uncork is taken.
+      Forget(pa_stream_flush(stream_.get(), nullptr, nullptr));
+      WriteSilence(BytesOf(queue_.lead, spec_), PA_SEEK_RELATIVE_ON_READ);
+      Forget(pa_stream_cork(
+          stream_.get(), 0,
+          [](pa_stream*, int success, void* self) {
+            static_cast<PulseWaveDevice*>(self)->OnUncorked(success != 0);
+          },
+          this));
+      uncorkPending_ = true;
+    }
+  }
+  pa_threaded_mainloop_unlock(loop_.get());
+  return ready;
+}
+
+bool PulseWaveDevice::Reset() {
+  if (!loop_) return true;
+  pa_threaded_mainloop_lock(loop_.get());
+  // Once the lock is released, no callback reads the buffer the cursor pointed into.
+  cursor_.Stop();
+  const bool sounding = phase_ != Phase::Stopped;
+  phase_ = Phase::Stopped;
+  // Before the uncork is taken only the lead is playing, and taking it corks the stream.
+  if (ready_ && sounding && !uncorkPending_) Silence();
+  pa_threaded_mainloop_unlock(loop_.get());
+  return true;
+}
+
+void PulseWaveDevice::Silence() {
+  Forget(pa_stream_cork(stream_.get(), 1, nullptr, nullptr));
+  Forget(pa_stream_flush(stream_.get(), nullptr, nullptr));
+}
+
+void PulseWaveDevice::OnContextState() {
+  switch (pa_context_get_state(context_.get())) {
+    case PA_CONTEXT_READY:
+      ConnectStream();
+      break;
+    case PA_CONTEXT_FAILED:
+    case PA_CONTEXT_TERMINATED:
+      failure_ = pa_strerror(pa_context_errno(context_.get()));
+      MarkLost();
+      break;
+    default:
+      break;
+  }
+}
+
+void PulseWaveDevice::ConnectStream() {
+  pa_proplist* properties = StreamProperties(0);
+  pa_proplist_sets(properties, PA_PROP_MEDIA_ROLE, "music");
+  stream_.reset(
+      pa_stream_new_with_proplist(context_.get(), "Clave loop", &spec_, nullptr, properties));
+  pa_proplist_free(properties);
+  if (!stream_) {
+    failure_ = pa_strerror(pa_context_errno(context_.get()));
+    MarkLost();
+    return;
+  }
+  pa_stream_set_state_callback(
+      stream_.get(),
+      [](pa_stream*, void* self) { static_cast<PulseWaveDevice*>(self)->OnStreamState(); }, this);
+  pa_stream_set_write_callback(
+      stream_.get(),
+      [](pa_stream*, std::size_t bytes, void* self) {
+        auto* device = static_cast<PulseWaveDevice*>(self);
+        if (device->phase_ == Phase::Playing) device->WriteLoop(bytes, PA_SEEK_RELATIVE);
+      },
+      this);
+  pa_stream_set_underflow_callback(
+      stream_.get(),
+      [](pa_stream*, void* self) { static_cast<PulseWaveDevice*>(self)->OnUnderflow(); }, this);
+
+  // The server mixes target - 2 * minreq into the sink and asks for minreq at a time, so
+  // minreq follows from how much is wanted in the sink.
+  pa_buffer_attr attributes{};
+  attributes.maxlength = static_cast<std::uint32_t>(-1);
+  attributes.tlength = static_cast<std::uint32_t>(BytesOf(queue_.target, spec_));
+  attributes.prebuf = 0;  // never wait for a full queue, never stop on a short one
+  const std::size_t inSink =
+      std::min<std::size_t>(BytesOf(queue_.inSink, spec_), attributes.tlength);
+  attributes.minreq = static_cast<std::uint32_t>(
+      pa_frame_size(&spec_) * ((attributes.tlength - inSink) / 2 / pa_frame_size(&spec_)));
+  attributes.fragsize = static_cast<std::uint32_t>(-1);
+  // Not pinned to a sink: the stream follows the desktop's default output.
+  if (pa_stream_connect_playback(stream_.get(), nullptr, &attributes, PA_STREAM_START_CORKED,
+                                 nullptr, nullptr) < 0) {
+    failure_ = pa_strerror(pa_context_errno(context_.get()));
+    MarkLost();
+  }
+}
+
+void PulseWaveDevice::OnStreamState() {
+  switch (pa_stream_get_state(stream_.get())) {
+    case PA_STREAM_READY:
+      ready_ = true;
+      queueBytes_ = pa_stream_get_buffer_attr(stream_.get())->tlength;
+      pa_threaded_mainloop_signal(loop_.get(), 0);
+      break;
+    case PA_STREAM_FAILED:
+    case PA_STREAM_TERMINATED:
+      failure_ = pa_strerror(pa_context_errno(context_.get()));
+      MarkLost();
+      break;
+    default:
+      break;
+  }
+}
+
+void PulseWaveDevice::MarkLost() {
+  ready_ = false;
+  phase_ = Phase::Stopped;
+  uncorkPending_ = false;
+  cursor_.Stop();
+  lost_.store(true, std::memory_order_release);
+  if (loop_) pa_threaded_mainloop_signal(loop_.get(), 0);
+}
+
+void PulseWaveDevice::OnUncorked(bool success) {
+  uncorkPending_ = false;
+  if (!success) return;  // the stream has failed; its state says so
+  if (phase_ == Phase::Stopped) {
+    Silence();
+    return;
+  }
+  phase_ = Phase::Playing;
+  // In place of all the lead that is still queued, then on to the depth the server wants.
+  WriteLoop(BytesOf(queue_.lead, spec_), PA_SEEK_RELATIVE_ON_READ);
+  const std::size_t writable = pa_stream_writable_size(stream_.get());
+  if (writable != static_cast<std::size_t>(-1)) WriteLoop(writable, PA_SEEK_RELATIVE);
+}
+
+void PulseWaveDevice::OnUnderflow() {
+  if (phase_ == Phase::Stopped) return;
+  const std::uint64_t underruns = underruns_.fetch_add(1, std::memory_order_relaxed) + 1;
+  pa_proplist* properties = StreamProperties(underruns);
+  Forget(pa_stream_proplist_update(stream_.get(), PA_UPDATE_REPLACE, properties, nullptr, nullptr));
+  pa_proplist_free(properties);
+}
+
+void PulseWaveDevice::WriteLoop(std::size_t bytes, pa_seek_mode_t seek) {
+  // However much the server has asked for after a run of restarts, a queue's worth will do.
+  WriteFrames(stream_.get(), std::min(bytes, queueBytes_), seek,
+              [this](std::span<std::int16_t> out) { cursor_.Render(out); });
+}
+
+void PulseWaveDevice::WriteSilence(std::size_t bytes, pa_seek_mode_t seek) {
+  WriteFrames(stream_.get(), bytes, seek,
+              [](std::span<std::int16_t> out) { std::fill(out.begin(), out.end(), 0); });
+}

@@ -1,0 +1,69 @@
+#include "support/measure/Pactl.h"
+
+#include <charconv>
+#include <sstream>
+#include <string_view>
+
+#include "support/measure/ChildProcess.h"
+
+namespace pactl {
+namespace {
+
+// The value of a line `name = "value"` of pactl's listing, if `line` is one.
+std::optional<std::string_view> PropertyValue(std::string_view line, std::string_view name) {
+  const std::size_t start = line.find_first_not_of(" \t");
+  if (start == std::string_view::npos) return std::nullopt;
+  line.remove_prefix(start);
+  if (!line.starts_with(name) || !line.substr(name.size()).starts_with(" = \"") ||
+      !line.ends_with('"')) {
+    return std::nullopt;
+  }
+  line.remove_prefix(name.size() + 4);
+  line.remove_suffix(1);
+  return line;
+}
+
+}  // namespace
+
+std::optional<std::string> Run(const std::vector<std::string>& args) {
+  std::vector<std::string> argv = {"pactl"};
+  argv.insert(argv.end(), args.begin(), args.end());
+  ChildProcess::Result result = ChildProcess::Run(argv, {});
+  if (result.status != 0) return std::nullopt;
+  return std::move(result.output);
+}
+
+std::vector<std::uint64_t> UnderrunsOf(pid_t pid) {
+  std::vector<std::uint64_t> counts;
+  const std::optional<std::string> listing = Run({"list", "sink-inputs"});
+  if (!listing) return counts;
+  // Each stream's block starts with "Sink Input #"; its properties follow one a line.
+  std::istringstream lines(*listing);
+  bool ours = false;
+  bool counted = false;
+  std::uint64_t underruns = 0;
+  auto endStream = [&] {
+    if (ours && counted) counts.push_back(underruns);
+    ours = counted = false;
+  };
+  for (std::string line; std::getline(lines, line);) {
+    if (line.starts_with("Sink Input #")) endStream();
+    if (auto value = PropertyValue(line, "application.process.id")) {
+      ours = *value == std::to_string(pid);
+    } else if (auto count = PropertyValue(line, "tocolo.underruns")) {
+      counted = std::from_chars(count->data(), count->data() + count->size(), underruns).ec ==
+                std::errc{};
+    }
+  }
+  endStream();
+  return counts;
+}
+
+std::optional<std::string> LoadNullSink(const std::string& name) {
+  std::optional<std::string> index = Run({"load-module", "module-null-sink", "sink_name=" + name,
+                                          "rate=44100", "channels=1", "format=s16le"});
+  if (index) index->erase(index->find_last_not_of("\n") + 1);
+  return index;
+}
+
+}  // namespace pactl

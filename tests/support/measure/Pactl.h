@@ -1,0 +1,23 @@
+#pragma once
+
+#include <sys/types.h>
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+// The sound server that PULSE_SERVER names (PulseAudio, or PipeWire's pipewire-pulse), as
+// pactl sees and changes it.
+namespace pactl {
+
+// Runs pactl with `args`: its output, or nullopt if it failed.
+std::optional<std::string> Run(const std::vector<std::string>& args);
+
+// The underrun count that each playback stream of process `pid` publishes.
+std::vector<std::uint64_t> UnderrunsOf(pid_t pid);
+
+// Loads a 44.1 kHz 16-bit mono null sink named `name`: the module's index, or nullopt.
+std::optional<std::string> LoadNullSink(const std::string& name);
+
+}  // namespace pactl

@@ -1,0 +1,31 @@
+#pragma once
+
+#include <chrono>
+#include <memory>
+#include <string>
+
+// Types keys on an X server through its XTEST extension, from this process, as a keyboard
+// would: into whichever window has the focus. Unlike a tool started for each key, it knows
+// to the X server's round trip when the key went in.
+class XTestKeyboard {
+ public:
+  using Clock = std::chrono::steady_clock;
+
+  explicit XTestKeyboard(const std::string& display);
+  ~XTestKeyboard();
+  XTestKeyboard(const XTestKeyboard&) = delete;
+  XTestKeyboard& operator=(const XTestKeyboard&) = delete;
+
+  bool Ready() const { return display_ != nullptr; }
+
+  struct Press {
+    Clock::time_point sent;            // just before the key went to the server
+    std::chrono::duration<double> in;  // until the server had taken it
+  };
+  // Presses and releases the space bar.
+  Press Space();
+
+ private:
+  struct Connection;
+  std::unique_ptr<Connection> display_;
+};
