@@ -14,6 +14,11 @@ namespace {
 
 constexpr int kIconMetric = 32;  // the desktop's standard icon size
 
+// The tempo a slider position stands for: 100 + 2 x position over the default range.
+int TempoAt(int position, int min, int max) {
+  return max == min ? 100 : position * 200 / (max - min) + 100;
+}
+
 }  // namespace
 
 CMainDlg::CMainDlg(CWnd* pParent)
@@ -71,6 +76,7 @@ bool CMainDlg::OnInitDialog() {
   CheckDlgButton(IDC_PATTERN23, true);
   CheckDlgButton(IDC_CLAVES, true);
   m_slider.SetPos(50);  // the range stays the control's default, 0 to 100
+  m_slider.DescribeForAccessibility(QStringLiteral("Tempo"), &TempoAt);
   UpdateButtons();
   return true;  // the dialog manager chooses the first focus
 }
@@ -109,7 +115,7 @@ void CMainDlg::OnSliderCustomDraw(NMHDR* /*pNMHDR*/, long* pResult) {
   int max = 0;
   m_slider.GetRange(min, max);
   if (max == min) return;
-  m_tempo = m_slider.GetPos() * 200 / (max - min) + 100;
+  m_tempo = TempoAt(m_slider.GetPos(), min, max);
   SetDlgItemText(IDC_TEMPO, QString::asprintf(" ♪ = %d", m_tempo));
   if (m_engine) m_engine->SetTempo(static_cast<std::uint32_t>(m_tempo));
   *pResult = CDRF_DODEFAULT;

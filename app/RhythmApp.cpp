@@ -19,6 +19,11 @@ CRhythmApp::CRhythmApp() : CWinApp(kTocoloVersion) {
   SetMessageBoxHook(&ShowMessageBoxWindow);
 }
 
+std::span<const CommandMapEntry> CRhythmApp::GetCommandMap() const {
+  static constexpr CommandMapEntry kCommands[] = {{ID_HELP, &CWinApp::OnHelp}};
+  return kCommands;
+}
+
 bool CRhythmApp::InitInstance() {
   AfxEnableControlContainer();
   CMainDlg dlg;

@@ -7,4 +7,7 @@ class CRhythmApp : public CWinApp {
  public:
   CRhythmApp();
   bool InitInstance() override;
+
+ protected:
+  std::span<const CommandMapEntry> GetCommandMap() const override;
 };

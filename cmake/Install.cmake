@@ -5,7 +5,10 @@
 include(GNUInstallDirs)
 
 set(TOCOLO_DESKTOP_ENTRY ${CMAKE_CURRENT_LIST_DIR}/../res/desktop/tocolo.desktop)
-set(TOCOLO_METAINFO ${CMAKE_CURRENT_LIST_DIR}/../res/desktop/io.github.tocolo.Tocolo.metainfo.xml)
+# The release in the metainfo is the project's version.
+set(TOCOLO_METAINFO ${PROJECT_BINARY_DIR}/io.github.tocolo.Tocolo.metainfo.xml)
+configure_file(${CMAKE_CURRENT_LIST_DIR}/../res/desktop/io.github.tocolo.Tocolo.metainfo.xml.in
+               ${TOCOLO_METAINFO} @ONLY)
 
 function(tocolo_install_desktop_files image_dir)
   install(FILES ${TOCOLO_DESKTOP_ENTRY} DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)

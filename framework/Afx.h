@@ -14,7 +14,11 @@ inline constexpr unsigned WM_SYSKEYDOWN = 0x0104;
 inline constexpr int VK_RETURN = 0x0D;
 inline constexpr int VK_ESCAPE = 0x1B;
 inline constexpr int VK_SPACE = 0x20;
+inline constexpr int VK_F1 = 0x70;
 inline constexpr int VK_F4 = 0x73;
+
+// Standard commands.
+inline constexpr unsigned ID_HELP = 0xE146;  // 57670
 
 // System commands.
 inline constexpr unsigned SC_CLOSE = 0xF060;

@@ -3,8 +3,6 @@
 #include <QAbstractButton>
 
 #include "framework/DataExchange.h"
-#include "framework/DialogTemplate.h"
-#include "framework/DialogWindow.h"
 #include "framework/Menu.h"
 #include "framework/WinApp.h"
 
@@ -17,14 +15,15 @@ bool CDialog::Create() {
 }
 
 bool CDialog::CreateWindow(bool show) {
-  const std::optional<DialogTemplate> dialogTemplate = LoadDialogTemplate(m_templateId);
-  if (!dialogTemplate) return false;
+  const DialogTemplate* dialogTemplate = res::FindDialogTemplate(m_templateId);
+  if (dialogTemplate == nullptr) return false;
   // Without a parent of its own, a dialog belongs to the application's main window.
   CWnd* parent = m_pParentWnd;
   if (parent == nullptr && AfxGetApp() != nullptr && AfxGetApp()->m_pMainWnd != this) {
     parent = AfxGetApp()->m_pMainWnd;
   }
-  m_window = std::make_unique<DialogWindow>(*this, *dialogTemplate,
+  DialogWindowOwner& owner = *this;
+  m_window = std::make_unique<DialogWindow>(owner, *dialogTemplate,
                                             parent != nullptr ? parent->GetSafeHwnd() : nullptr);
   Attach(m_window.get());
   // As the dialog manager does: a true result leaves the focus to it.

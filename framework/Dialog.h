@@ -4,16 +4,16 @@
 #include <memory>
 
 #include "framework/Afx.h"
+#include "framework/DialogWindow.h"
 #include "framework/MessageMap.h"
 #include "framework/Wnd.h"
 
 class CDataExchange;
 class CMenu;
-class DialogWindow;
 
 // A dialog created from a dialog template compiled into the executable. Derived dialogs
 // specialise it through the virtual functions and route messages through their message map.
-class CDialog : public CWnd {
+class CDialog : public CWnd, private DialogWindowOwner {
  public:
   explicit CDialog(int templateId, CWnd* parent = nullptr);
   ~CDialog() override;
@@ -35,7 +35,7 @@ class CDialog : public CWnd {
   bool UpdateData(bool saveAndValidate = true);
 
   // Sees each key press in the dialog before the focused control; true consumes it.
-  virtual bool PreTranslateMessage(MSG* pMsg);
+  bool PreTranslateMessage(MSG* pMsg) override;
 
  protected:
   virtual bool OnInitDialog();
@@ -49,10 +49,10 @@ class CDialog : public CWnd {
   void OnPaint();
 
  private:
-  friend class DialogWindow;
   bool CreateWindow(bool show);
   // Through the message map, else the default processing.
-  void Dispatch(Message& message);
+  void Dispatch(Message& message) override;
+  CMenu* WindowMenu() override { return GetSystemMenu(false); }
   void DefaultProcessing(Message& message);
 
   int m_templateId;

@@ -42,7 +42,8 @@ QRect MapDialogRect(const DialogRect& rect, DialogBaseUnits units) {
 QFont DialogFont(const DialogTemplate& t) {
   if (t.fontName.empty()) return QFont();
   InstallSubstitutes();
-  QFont font(QString::fromStdString(t.fontName), t.fontPoints);
+  QFont font(QString::fromUtf8(t.fontName.data(), static_cast<qsizetype>(t.fontName.size())),
+             t.fontPoints);
   // Should even the substitute be missing, stay with a proportional sans face.
   font.setStyleHint(QFont::SansSerif);
   return font;

@@ -3,7 +3,7 @@
 #include <QFont>
 #include <QRect>
 
-#include "framework/DialogTemplate.h"
+#include "res/DialogTemplate.h"
 
 // Dialog units scale a template with its font: 4 horizontal units are one average character
 // width, 8 vertical units one character height.

@@ -9,13 +9,14 @@
 #include <QLabel>
 #include <QRadioButton>
 
-#include "framework/Dialog.h"
+#include "framework/DefPushButton.h"
 #include "framework/DialogUnits.h"
 #include "framework/Menu.h"
 #include "framework/NotifyingLabel.h"
 #include "framework/OwnerDrawButton.h"
 #include "framework/ResourceLoader.h"
 #include "framework/TrackbarWidget.h"
+#include "framework/WinApp.h"
 
 namespace {
 
@@ -38,6 +39,8 @@ int VirtualKeyOf(int qtKey) {
       return VK_ESCAPE;
     case Qt::Key_Space:
       return VK_SPACE;
+    case Qt::Key_F1:
+      return VK_F1;
     case Qt::Key_F4:
       return VK_F4;
     default:
@@ -47,11 +50,27 @@ int VirtualKeyOf(int qtKey) {
 
 constexpr int kIconSize = 32;
 
+// The checked option is its group's Tab stop, the first one while none is checked; the
+// arrow keys move between the options.
+void UpdateGroupTabStop(QButtonGroup& group) {
+  const QList<QAbstractButton*> buttons = group.buttons();
+  QAbstractButton* stop =
+      group.checkedButton() != nullptr ? group.checkedButton() : buttons.value(0);
+  for (QAbstractButton* button : buttons)
+    button->setFocusPolicy(button == stop ? Qt::StrongFocus : Qt::ClickFocus);
+}
+
+QString Utf8(std::string_view text) {
+  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
 }  // namespace
 
-DialogWindow::DialogWindow(CDialog& owner, const DialogTemplate& dialogTemplate, QWidget* parent)
+DialogWindow::DialogWindow(DialogWindowOwner& owner, const DialogTemplate& dialogTemplate,
+                           QWidget* parent)
     : QDialog(parent, WindowFlagsOf(dialogTemplate)), owner_(owner) {
-  setWindowTitle(QString::fromStdString(dialogTemplate.caption));
+  InstallTrackbarAccessibility();
+  setWindowTitle(Utf8(dialogTemplate.caption));
   setFont(DialogFont(dialogTemplate));
   setFixedSize(MapDialogRect(dialogTemplate.rect, BaseUnitsOf(font())).size());
   CreateControls(dialogTemplate);
@@ -61,27 +80,46 @@ DialogWindow::DialogWindow(CDialog& owner, const DialogTemplate& dialogTemplate,
 void DialogWindow::CreateControls(const DialogTemplate& dialogTemplate) {
   const DialogBaseUnits units = BaseUnitsOf(font());
   QButtonGroup* radioGroup = nullptr;
+  QGroupBox* groupBox = nullptr;
+  std::vector<QWidget*> tabChain;
   for (const ControlTemplate& control : dialogTemplate.controls) {
     // A control that starts a group ends the radio buttons' exclusive set before it.
     if ((control.styles & kStyleGroup) != 0) radioGroup = nullptr;
-    QWidget* widget = CreateControl(control);
-    widget->setGeometry(MapDialogRect(control.rect, units));
+    QRect rect = MapDialogRect(control.rect, units);
+    // A control inside the group box before it belongs to the box, so that assistive
+    // technology tells which group an option is in.
+    QWidget* parent = this;
+    if (groupBox != nullptr && groupBox->geometry().contains(rect)) {
+      parent = groupBox;
+      rect.translate(-groupBox->pos());
+    }
+    QWidget* widget = CreateControl(control, parent);
+    widget->setGeometry(rect);
     if (control.kind == ControlKind::Icon) widget->resize(kIconSize, kIconSize);
+    if (auto* box = qobject_cast<QGroupBox*>(widget)) groupBox = box;
     if (auto* radio = qobject_cast<QRadioButton*>(widget)) {
-      if (radioGroup == nullptr) radioGroup = new QButtonGroup(this);
+      // Each set of options is one stop of the Tab cycle, at its place in the template.
+      if (radioGroup == nullptr) {
+        radioGroup = new QButtonGroup(this);
+        connect(radioGroup, &QButtonGroup::buttonToggled, this,
+                [group = radioGroup] { UpdateGroupTabStop(*group); });
+      }
       radioGroup->addButton(radio);
+      UpdateGroupTabStop(*radioGroup);
+      tabChain.push_back(radio);
     }
     if ((control.styles & kStyleTabStop) != 0) {
       widget->setFocusPolicy(Qt::StrongFocus);
       tabStops_.push_back(widget);
+      tabChain.push_back(widget);
     }
     if (control.id >= 0) controls_[control.id] = widget;
   }
-  for (std::size_t i = 1; i < tabStops_.size(); ++i) setTabOrder(tabStops_[i - 1], tabStops_[i]);
+  for (std::size_t i = 1; i < tabChain.size(); ++i) setTabOrder(tabChain[i - 1], tabChain[i]);
 }
 
-QWidget* DialogWindow::CreateControl(const ControlTemplate& control) {
-  const QString text = QString::fromStdString(control.text);
+QWidget* DialogWindow::CreateControl(const ControlTemplate& control, QWidget* parent) {
+  const QString text = Utf8(control.text);
   const int id = control.id;
   auto clicked = [this, id] {
     Message m{MessageKind::Clicked, id};
@@ -89,22 +127,26 @@ QWidget* DialogWindow::CreateControl(const ControlTemplate& control) {
   };
   switch (control.kind) {
     case ControlKind::GroupBox: {
-      auto* box = new QGroupBox(text, this);
+      auto* box = new QGroupBox(text, parent);
       box->setFocusPolicy(Qt::NoFocus);
       return box;
     }
     case ControlKind::AutoRadio: {
-      auto* radio = new QRadioButton(text, this);
-      radio->setAutoExclusive(false);
-      radio->setFocusPolicy(Qt::ClickFocus);
+      auto* radio = new QRadioButton(text, parent);
       connect(radio, &QRadioButton::clicked, this, clicked);
       return radio;
     }
     case ControlKind::PushButton:
     case ControlKind::DefPushButton:
     case ControlKind::OwnerDraw: {
-      QPushButton* button = control.kind == ControlKind::OwnerDraw ? new OwnerDrawButton(text, this)
-                                                                   : new QPushButton(text, this);
+      QPushButton* button = nullptr;
+      if (control.kind == ControlKind::OwnerDraw) {
+        button = new OwnerDrawButton(text, parent);
+      } else if (control.kind == ControlKind::DefPushButton) {
+        button = new DefPushButton(text, parent);
+      } else {
+        button = new QPushButton(text, parent);
+      }
       button->setAutoDefault(false);
       button->setDefault(control.kind == ControlKind::DefPushButton);
       button->setFocusPolicy(Qt::ClickFocus);
@@ -114,11 +156,11 @@ QWidget* DialogWindow::CreateControl(const ControlTemplate& control) {
     case ControlKind::Static: {
       QLabel* label = nullptr;
       if ((control.styles & kStyleNotify) != 0) {
-        auto* notifying = new NotifyingLabel(text, this);
+        auto* notifying = new NotifyingLabel(text, parent);
         notifying->SetOnClicked(clicked);
         label = notifying;
       } else {
-        label = new QLabel(text, this);
+        label = new QLabel(text, parent);
       }
       label->setTextFormat(Qt::PlainText);
       label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
@@ -126,13 +168,12 @@ QWidget* DialogWindow::CreateControl(const ControlTemplate& control) {
       return label;
     }
     case ControlKind::Icon: {
-      auto* label = new QLabel(this);
-      label->setPixmap(LoadIconResource(QString::fromStdString(control.text).toInt())
-                           .pixmap(kIconSize, kIconSize));
+      auto* label = new QLabel(parent);
+      label->setPixmap(LoadIconResource(control.iconId).pixmap(kIconSize, kIconSize));
       return label;
     }
     case ControlKind::Trackbar: {
-      auto* slider = new TrackbarWidget(this);
+      auto* slider = new TrackbarWidget(parent);
       if ((control.styles & kStyleAutoTicks) != 0) slider->setTickInterval(1);
       slider->setTickPosition((control.styles & kStyleTicksTop) != 0 ? QSlider::TicksAbove
                                                                      : QSlider::TicksBelow);
@@ -147,7 +188,7 @@ QWidget* DialogWindow::CreateControl(const ControlTemplate& control) {
       return slider;
     }
   }
-  return new QWidget(this);
+  return new QWidget(parent);
 }
 
 QWidget* DialogWindow::Control(int id) const {
@@ -165,7 +206,7 @@ void DialogWindow::FocusFirstTabStop() {
 }
 
 void DialogWindow::ShowSystemMenu(const QPoint& globalPos) {
-  if (CMenu* menu = owner_.GetSystemMenu(false)) menu->Popup(globalPos);
+  if (CMenu* menu = owner_.WindowMenu()) menu->Popup(globalPos);
 }
 
 void DialogWindow::DefaultPaint() {
@@ -186,6 +227,11 @@ bool DialogWindow::TranslateKey(QKeyEvent& key) {
   if (owner_.PreTranslateMessage(&msg)) return true;
   if (msg.message == WM_SYSKEYDOWN && msg.key == VK_SPACE) {
     ShowSystemMenu(mapToGlobal(QPoint(0, 0)));
+    return true;
+  }
+  if (msg.message == WM_KEYDOWN && msg.key == VK_F1) {
+    // Help is the application's: the dialog passes the command up the chain.
+    if (CWinApp* app = AfxGetApp()) app->OnCmdMsg(ID_HELP);
     return true;
   }
   return false;

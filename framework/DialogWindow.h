@@ -3,16 +3,32 @@
 #include <QDialog>
 #include <map>
 
-#include "framework/DialogTemplate.h"
+#include "framework/MessageMap.h"
+#include "res/DialogTemplate.h"
 
-class CDialog;
+class CMenu;
 
-// The window of a CDialog: the controls of its template laid out in dialog units, with the
+// What a dialog window asks of the dialog it belongs to (CDialog), so that the window knows
+// nothing more of it.
+class DialogWindowOwner {
+ public:
+  // Through the dialog's message map, else its default processing.
+  virtual void Dispatch(Message& message) = 0;
+  // Sees each key press before the focused control; true consumes it.
+  virtual bool PreTranslateMessage(MSG* pMsg) = 0;
+  // The window menu; null when there is none.
+  virtual CMenu* WindowMenu() = 0;
+
+ protected:
+  ~DialogWindowOwner() = default;
+};
+
+// The window of a dialog: the controls of its template laid out in dialog units, with the
 // template's group, tab-order and default-button rules, and every message passed to the
 // CDialog.
 class DialogWindow : public QDialog {
  public:
-  DialogWindow(CDialog& owner, const DialogTemplate& dialogTemplate, QWidget* parent);
+  DialogWindow(DialogWindowOwner& owner, const DialogTemplate& dialogTemplate, QWidget* parent);
 
   QWidget* Control(int id) const;
   // Focuses the first enabled control with a tab stop, in template order.
@@ -30,10 +46,10 @@ class DialogWindow : public QDialog {
 
  private:
   void CreateControls(const DialogTemplate& dialogTemplate);
-  QWidget* CreateControl(const ControlTemplate& control);
+  QWidget* CreateControl(const ControlTemplate& control, QWidget* parent);
   bool TranslateKey(QKeyEvent& key);
 
-  CDialog& owner_;
+  DialogWindowOwner& owner_;
   std::map<int, QWidget*> controls_;
   std::vector<QWidget*> tabStops_;
   QPaintEvent* painting_ = nullptr;

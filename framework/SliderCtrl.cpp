@@ -2,6 +2,8 @@
 
 #include <QSlider>
 
+#include "framework/TrackbarWidget.h"
+
 QSlider* CSliderCtrl::Slider() const {
   return qobject_cast<QSlider*>(m_hWnd);
 }
@@ -21,6 +23,14 @@ void CSliderCtrl::GetRange(int& min, int& max) const {
   const QSlider* slider = Slider();
   min = slider != nullptr ? slider->minimum() : 0;
   max = slider != nullptr ? slider->maximum() : 0;
+}
+
+void CSliderCtrl::DescribeForAccessibility(const QString& name,
+                                           int (*valueOf)(int position, int min, int max)) {
+  if (auto* trackbar = dynamic_cast<TrackbarWidget*>(m_hWnd.data())) {
+    trackbar->setAccessibleName(name);
+    trackbar->SetAccessibleValueOf(valueOf);
+  }
 }
 
 void CSliderCtrl::SetRange(int min, int max) {

@@ -11,6 +11,10 @@ class CSliderCtrl : public CWnd {
   void SetPos(int position);  // redraws the control
   void GetRange(int& min, int& max) const;
   void SetRange(int min, int max);
+  // What assistive technology calls the slider, and what a position stands for there (by
+  // default the position itself).
+  void DescribeForAccessibility(const QString& name,
+                                int (*valueOf)(int position, int min, int max));
 
  private:
   QSlider* Slider() const;

@@ -5,15 +5,28 @@
 
 // A horizontal slider that tells its owner each time it is about to paint, before it
 // draws anything, as a custom-drawn trackbar does.
+//
+// To assistive technology it is a slider named after what it sets, whose value is what it
+// sets (a tempo, say) rather than its position, once its owner says how one maps to the other.
 class TrackbarWidget : public QSlider {
  public:
+  // What a position stands for, given the range.
+  using ValueOf = std::function<int(int position, int minimum, int maximum)>;
+
   explicit TrackbarWidget(QWidget* parent);
   // Called at the start of every paint; returns the draw result (CDRF_DODEFAULT to draw).
   void SetCustomDraw(std::function<long()> notify) { customDraw_ = std::move(notify); }
+  void SetAccessibleValueOf(ValueOf valueOf) { valueOf_ = std::move(valueOf); }
+  // What the position `position` stands for: the position itself until told otherwise.
+  int AccessibleValueAt(int position) const;
 
  protected:
   void paintEvent(QPaintEvent* event) override;
 
  private:
   std::function<long()> customDraw_;
+  ValueOf valueOf_;
 };
+
+// Lets assistive technology see TrackbarWidget as described above; installed once.
+void InstallTrackbarAccessibility();

@@ -49,6 +49,16 @@ CWinApp::~CWinApp() {
   if (g_app == this) g_app = nullptr;
 }
 
+bool CWinApp::OnCmdMsg(unsigned id) {
+  for (const CommandMapEntry& entry : GetCommandMap()) {
+    if (entry.id == id) {
+      (this->*entry.handler)();
+      return true;
+    }
+  }
+  return false;
+}
+
 QIcon CWinApp::LoadIcon(int id) const {
   return LoadIconResource(id);
 }
@@ -63,8 +73,14 @@ int AfxWinMain(int argc, char** argv) {
         stderr, "tocolo: no display to open a window on (DISPLAY and WAYLAND_DISPLAY are unset)\n");
     return 1;
   }
+  // The program takes no options: Qt is given the program's name alone, so that its own
+  // (-style, -platform, -reverse and the rest) change nothing. Its environment variables
+  // still apply.
+  char defaultName[] = "tocolo";
+  char* qtArgv[] = {argc > 0 && argv[0] != nullptr ? argv[0] : defaultName, nullptr};
+  int qtArgc = 1;
   qInstallMessageHandler(&HoldStartupMessage);
-  QApplication application(argc, argv);
+  QApplication application(qtArgc, qtArgv);
   qInstallMessageHandler(nullptr);
   for (const QString& message : g_startupMessages) qWarning("%s", qPrintable(message));
   CWinApp* app = AfxGetApp();
@@ -77,7 +93,7 @@ int AfxWinMain(int argc, char** argv) {
 }
 
 int AfxMessageBox(const QString& text, const QString& caption) {
-  const auto answer = QMessageBox::warning(nullptr, caption, text,
-                                           QMessageBox::Ok | QMessageBox::Cancel, QMessageBox::Ok);
-  return answer == QMessageBox::Ok ? IDOK : IDCANCEL;
+  QMessageBox box(QMessageBox::NoIcon, caption, text, QMessageBox::Ok | QMessageBox::Cancel);
+  box.setDefaultButton(QMessageBox::Ok);
+  return box.exec() == QMessageBox::Ok ? IDOK : IDCANCEL;
 }

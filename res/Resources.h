@@ -12,7 +12,6 @@ namespace res {
 inline constexpr std::string_view kTypeWave = "WAVE";
 inline constexpr std::string_view kTypeBitmap = "BITMAP";
 inline constexpr std::string_view kTypeIcon = "ICON";
-inline constexpr std::string_view kTypeDialog = "DIALOG";
 inline constexpr std::string_view kTypeString = "STRING";
 
 using Bytes = std::span<const std::uint8_t>;

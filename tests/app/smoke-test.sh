@@ -24,7 +24,9 @@ for _ in $(seq 50); do [ -s "$work/display" ] && break; sleep 0.1; done
 export DISPLAY=:$(cat "$work/display")
 unset QT_QPA_PLATFORM WAYLAND_DISPLAY
 
-"$tocolo" 2>"$work/tocolo.err" &
+# Qt's own options are not the program's: with them it still opens its window here, on X,
+# laid out left to right in the default style.
+"$tocolo" -platform offscreen -reverse -style windows 2>"$work/tocolo.err" &
 app=$!
 window=$(timeout 10 xdotool search --sync --onlyvisible --name '^Tocolo$' | head -1)
 [ -n "$window" ] || fail "no window titled Tocolo"

@@ -36,8 +36,8 @@ class DialogFontTest : public testing::Test {
 };
 
 TEST_F(DialogFontTest, MainDialogFontIsSubstitutedAndPlausible) {
-  const auto t = LoadDialogTemplate(102);
-  ASSERT_TRUE(t.has_value());
+  const DialogTemplate* t = res::FindDialogTemplate(102);
+  ASSERT_NE(t, nullptr);
   const QFont font = DialogFont(*t);
   EXPECT_EQ(font.family(), QStringLiteral("ＭＳ Ｐゴシック"));
   EXPECT_EQ(font.pointSize(), 9);
@@ -51,9 +51,8 @@ TEST_F(DialogFontTest, MainDialogFontIsSubstitutedAndPlausible) {
 }
 
 TEST_F(DialogFontTest, LatinNameOfTheFaceIsSubstitutedToo) {
-  const auto t = ParseDialogTemplate("DIALOG 1 10 10\nFONT 9 \"MS PGothic\"\nEND");
-  ASSERT_TRUE(t.has_value());
-  EXPECT_EQ(QFontInfo(DialogFont(*t)).family(), QStringLiteral("IPAPGothic"));
+  const DialogTemplate t{1, {0, 0, 10, 10}, "", "MS PGothic", 9, 0, {}};
+  EXPECT_EQ(QFontInfo(DialogFont(t)).family(), QStringLiteral("IPAPGothic"));
 }
 
 }  // namespace

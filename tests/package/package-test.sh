@@ -80,6 +80,8 @@ metainfo=("$root"/usr/share/metainfo/*.metainfo.xml)
 id=$(basename "${metainfo[0]}" .metainfo.xml)
 grep -q "<id>$id</id>" "${metainfo[0]}" || fail "$id.metainfo.xml does not carry the id $id"
 out=$(appstreamcli validate --no-net "${metainfo[0]}" 2>&1) || fail "appstreamcli validate: $(oneline "$out")"
+# The package and the AppStream release both carry the version record's product version.
+grep -q "<release version=\"$version\"" "${metainfo[0]}" || fail "the metainfo's release is not $version"
 # The tree check also finds the desktop entry the metainfo launches.
 out=$(appstreamcli validate-tree --no-net "$root" 2>&1) || fail "appstreamcli validate-tree: $(oneline "$out")"
 
