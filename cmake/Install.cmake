@@ -1,7 +1,7 @@
 # tocolo_install_desktop_files(<image-dir>)
 # Installs the menu entry, the scalable icon and the AppStream metainfo, so desktops list
 # Tocolo with its icon and software centres describe it.
-# <image-dir> is where tools/imagegen wrote tocolo.svg.
+# <image-dir> is where tools/imagegen wrote the icons.
 include(GNUInstallDirs)
 
 set(TOCOLO_DESKTOP_ENTRY ${CMAKE_CURRENT_LIST_DIR}/../res/desktop/tocolo.desktop)
@@ -12,7 +12,13 @@ configure_file(${CMAKE_CURRENT_LIST_DIR}/../res/desktop/io.github.tocolo.Tocolo.
 
 function(tocolo_install_desktop_files image_dir)
   install(FILES ${TOCOLO_DESKTOP_ENTRY} DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
-  # The entry's Icon=tocolo finds the icon theme file by this name.
+  # The entry's Icon=tocolo finds the icon theme's files by this name, at each size a
+  # desktop asks for and scalable.
+  foreach(size ${TOCOLO_ICON_SIZES})
+    install(FILES ${image_dir}/tocolo-${size}.png
+            DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps
+            RENAME tocolo.png)
+  endforeach()
   install(FILES ${image_dir}/tocolo.svg
           DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
   install(FILES ${TOCOLO_METAINFO} DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)

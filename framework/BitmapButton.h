@@ -1,12 +1,19 @@
 #pragma once
 
 #include <QPixmap>
+#include <array>
 
 #include "framework/OwnerDrawButton.h"
 #include "framework/Wnd.h"
 
 // An owner-drawn button whose face is one of up to four bitmaps: normal, selected
-// (pressed), focused and disabled, drawn to fill the button.
+// (pressed), focused and disabled.
+//
+// Each is drawn pixel for pixel: on a screen of two device pixels to a pixel, from the
+// bitmap's double. Where the button is larger than its bitmap, the bitmap's plain face is
+// extended on either side of the glyph, so the button keeps one bevel around its whole
+// rectangle and the glyph its size. Under a dark palette the face is the style's own
+// button in the palette's colours, and only the bitmap's glyph is drawn on it.
 class CBitmapButton : public CWnd {
  public:
   // Loads the bitmaps by resource id; 0 leaves a state without a bitmap of its own.
@@ -14,10 +21,17 @@ class CBitmapButton : public CWnd {
   void Attach(QWidget* widget) override;
 
  private:
+  // One state's bitmap and its glyph alone, at 1x and 2x.
+  struct Face {
+    std::array<QPixmap, 2> bitmap;
+    std::array<QPixmap, 2> glyph;
+    bool Loaded() const { return !bitmap[0].isNull(); }
+  };
+  static Face LoadFace(int id);
   void DrawItem(QPainter& painter, const QRect& rect, const OwnerDrawButton::State& state) const;
 
-  QPixmap m_bitmap;
-  QPixmap m_bitmapSel;
-  QPixmap m_bitmapFocus;
-  QPixmap m_bitmapDisabled;
+  Face m_bitmap;
+  Face m_bitmapSel;
+  Face m_bitmapFocus;
+  Face m_bitmapDisabled;
 };

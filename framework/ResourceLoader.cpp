@@ -22,6 +22,20 @@ QPixmap LoadBitmapResource(int id) {
   return pixmap;
 }
 
+QPixmap LoadBitmapResource(int id, int scale) {
+  QPixmap pixmap;
+  pixmap.loadFromData(BytesOf(id, scale == 2 ? res::kTypeBitmap2x : res::kTypeBitmap), "BMP");
+  pixmap.setDevicePixelRatio(scale);
+  return pixmap;
+}
+
+QPixmap LoadGlyphResource(int id, int scale) {
+  QPixmap pixmap;
+  pixmap.loadFromData(BytesOf(id, scale == 2 ? res::kTypeGlyph2x : res::kTypeGlyph), "PNG");
+  pixmap.setDevicePixelRatio(scale);
+  return pixmap;
+}
+
 QIcon LoadIconResource(int id) {
   QByteArray bytes = BytesOf(id, res::kTypeIcon);
   QBuffer buffer(&bytes);

@@ -3,6 +3,8 @@
 #include <QAccessible>
 #include <QAccessibleValueInterface>
 #include <QAccessibleWidget>
+#include <QPainter>
+#include <QStyleOptionSlider>
 #include <cmath>
 
 namespace {
@@ -45,6 +47,16 @@ class TrackbarAccessible : public QAccessibleWidget, public QAccessibleValueInte
 
 }  // namespace
 
+QColor TickColour(const QPalette& palette) {
+  const QColor window = palette.color(QPalette::Window);
+  const QColor text = palette.color(QPalette::WindowText);
+  constexpr double kText = 0.6;
+  return QColor::fromRgbF(
+      static_cast<float>(window.redF() + (text.redF() - window.redF()) * kText),
+      static_cast<float>(window.greenF() + (text.greenF() - window.greenF()) * kText),
+      static_cast<float>(window.blueF() + (text.blueF() - window.blueF()) * kText));
+}
+
 TrackbarWidget::TrackbarWidget(QWidget* parent) : QSlider(Qt::Horizontal, parent) {
   // The trackbar's defaults: range 0 to 100, a line of 1, a page of a fifth of the range.
   setRange(0, 100);
@@ -59,6 +71,24 @@ int TrackbarWidget::AccessibleValueAt(int position) const {
 void TrackbarWidget::paintEvent(QPaintEvent* event) {
   if (customDraw_) customDraw_();
   QSlider::paintEvent(event);
+  // The ticks again, over the style's, in the palette's text colour softened towards the
+  // window: the style draws them in a shade of the window colour, which all but vanishes on
+  // a dark one. Same places and lengths as the style's, so none of its own show.
+  if (tickPosition() == NoTicks || tickInterval() <= 0) return;
+  QStyleOptionSlider option;
+  initStyleOption(&option);
+  QPainter painter(this);
+  painter.setPen(TickColour(palette()));
+  const int handle = style()->pixelMetric(QStyle::PM_SliderLength, &option, this);
+  const int tickLength = style()->pixelMetric(QStyle::PM_SliderTickmarkOffset, &option, this);
+  for (int v = minimum(); v <= maximum(); v += tickInterval()) {
+    const int x =
+        QStyle::sliderPositionFromValue(minimum(), maximum(), v, width() - handle) + handle / 2;
+    const int inset = v == minimum() || v == maximum() ? 1 : 2;  // the end ticks are longer
+    if ((tickPosition() & TicksAbove) != 0) painter.drawLine(x, inset, x, tickLength);
+    if ((tickPosition() & TicksBelow) != 0)
+      painter.drawLine(x, height() - 1 - inset, x, height() - 1 - tickLength);
+  }
 }
 
 void InstallTrackbarAccessibility() {

@@ -28,5 +28,9 @@ class TrackbarWidget : public QSlider {
   ValueOf valueOf_;
 };
 
+// The colour of the tick marks: the palette's text colour 60 % of the way from the window's,
+// at least 3:1 against the window in the usual light and dark palettes.
+QColor TickColour(const QPalette& palette);
+
 // Lets assistive technology see TrackbarWidget as described above; installed once.
 void InstallTrackbarAccessibility();

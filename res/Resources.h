@@ -11,6 +11,11 @@ namespace res {
 
 inline constexpr std::string_view kTypeWave = "WAVE";
 inline constexpr std::string_view kTypeBitmap = "BITMAP";
+// The same bitmap at twice the size, for screens of two device pixels to a pixel.
+inline constexpr std::string_view kTypeBitmap2x = "BITMAP@2X";
+// A button bitmap's glyph alone, on transparency (PNG), at 1x and 2x.
+inline constexpr std::string_view kTypeGlyph = "GLYPH";
+inline constexpr std::string_view kTypeGlyph2x = "GLYPH@2X";
 inline constexpr std::string_view kTypeIcon = "ICON";
 inline constexpr std::string_view kTypeString = "STRING";
 

@@ -14,6 +14,7 @@
 
 #include "app/MainDlg.h"
 #include "app/Resource.h"
+#include "framework/ResourceLoader.h"
 #include "support/EngineFixture.h"
 
 namespace {
@@ -233,6 +234,34 @@ TEST_F(MainDialogTest, TabReachesEachOptionGroupOnItsCheckedOptionAndArrowsChoos
   EXPECT_EQ(QApplication::focusWidget(), Item(IDC_CLAVES));
   Key(Qt::Key_Backtab);  // back in, on the option now checked
   EXPECT_EQ(QApplication::focusWidget(), Item(IDC_PATTERN32));
+}
+
+// At 1x and at 2x, the buttons show their bitmap's glyph and the face around it unchanged,
+// device pixel for device pixel: never a smoothed stretch.
+TEST_F(MainDialogTest, BitmapButtonsDrawTheirBitmapPixelForPixelAtEachScale) {
+  QWidget* stop = Item(IDC_STOP);  // disabled while stopped
+  for (int scale : {1, 2}) {
+    SCOPED_TRACE(scale);
+    QPixmap canvas(stop->size() * scale);
+    canvas.setDevicePixelRatio(scale);
+    stop->render(&canvas);
+    const QImage shown = canvas.toImage().convertToFormat(QImage::Format_RGB32);
+    const QImage bitmap = LoadBitmapResource(IDB_STOP_DISABLED, scale)
+                              .toImage()
+                              .convertToFormat(QImage::Format_RGB32);
+    // Columns 9 to 32 and rows 5 to 26 hold the glyph; the face is extended around them.
+    const QPoint offset((stop->width() - 42) / 2, (stop->height() - 34) / 2);
+    int differing = 0;
+    for (int y = 5 * scale; y < 27 * scale; ++y) {
+      for (int x = 9 * scale; x < 33 * scale; ++x) {
+        if (shown.pixel(x + offset.x() * scale, y + offset.y() * scale) != bitmap.pixel(x, y))
+          ++differing;
+      }
+    }
+    EXPECT_EQ(differing, 0);
+    shown.save(QString("/tmp/shots/shown%1.png").arg(scale));
+    bitmap.save(QString("/tmp/shots/bitmap%1.png").arg(scale));
+  }
 }
 
 TEST_F(MainDialogTest, AboutBoxOpensFromItsButtonAndFromTheWindowMenu) {

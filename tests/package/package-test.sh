@@ -74,6 +74,11 @@ svg=$root/usr/share/icons/hicolor/scalable/apps/tocolo.svg
 [ "$icon" = tocolo ] || fail "the desktop entry's Icon=$icon does not name the installed tocolo.svg"
 [ -s "$svg" ] || fail "usr/share/icons/hicolor/scalable/apps/tocolo.svg is missing or empty"
 grep -q '<svg' "$svg" || fail "tocolo.svg holds no <svg> element"
+for size in 16 22 24 32 48 64 128 256; do
+  png=$root/usr/share/icons/hicolor/${size}x${size}/apps/tocolo.png
+  [ "$(file -b "$png" 2>/dev/null | grep -o "$size x $size")" = "$size x $size" ] ||
+    fail "no ${size}x${size} PNG at usr/share/icons/hicolor/${size}x${size}/apps/tocolo.png"
+done
 
 metainfo=("$root"/usr/share/metainfo/*.metainfo.xml)
 { [ ${#metainfo[@]} -eq 1 ] && [ -f "${metainfo[0]}" ]; } || fail "expected one file in usr/share/metainfo"

@@ -4,7 +4,9 @@
 #include <QBuffer>
 #include <QImage>
 #include <QImageReader>
+#include <QSet>
 #include <array>
+#include <cstdlib>
 
 #include "framework/ResourceLoader.h"
 #include "res/Resources.h"
@@ -44,18 +46,47 @@ TEST(GeneratedImages, ButtonBitmapsDecodeAndEachStateLooksItsOwn) {
   }
 }
 
-TEST(GeneratedImages, IconHoldsA16And32PixelSixteenColourImage) {
+// Qt writes icon images with 32 bits per pixel; the images themselves keep to sixteen
+// colours, transparency being one of them.
+TEST(GeneratedImages, IconHolds16And32PixelsAndThe32sDoubleInSixteenColours) {
   const res::Bytes ico = res::FindResource(128, res::kTypeIcon);
   QByteArray bytes(reinterpret_cast<const char*>(ico.data()), static_cast<qsizetype>(ico.size()));
   QBuffer buffer(&bytes);
   QImageReader reader(&buffer, "ICO");
-  ASSERT_EQ(reader.imageCount(), 2);
-  for (int i = 0; i < 2; ++i) {
+  ASSERT_EQ(reader.imageCount(), 3);
+  for (int i = 0; i < 3; ++i) {
     ASSERT_TRUE(reader.jumpToImage(i));
-    const QImage image = reader.read();
+    const QImage image = reader.read().convertToFormat(QImage::Format_ARGB32);
     EXPECT_EQ(image.size(), QSize(16 << i, 16 << i));
-    // Each image's directory entry says 4 bits per pixel.
-    EXPECT_EQ(ico[6 + 16 * i + 6], 4);
+    QSet<QRgb> colours;
+    for (int y = 0; y < image.height(); ++y) {
+      for (int x = 0; x < image.width(); ++x) {
+        const QRgb c = image.pixel(x, y);
+        EXPECT_TRUE(qAlpha(c) == 0 || qAlpha(c) == 255) << x << "," << y;
+        colours.insert(qAlpha(c) == 0 ? 0 : c);
+      }
+    }
+    EXPECT_LE(colours.size(), 16) << image.width();
+  }
+}
+
+// The doubles are the same designs at twice the size: box-filtered down, each comes within a
+// few levels of its 1x bitmap, so no id or state is swapped between the two.
+TEST(GeneratedImages, EachBitmapsDoubleIsTheSameDesign) {
+  for (int id : {131, 132, 133, 134, 145, 146, 147, 148}) {
+    SCOPED_TRACE(id);
+    const QImage one = LoadBitmapResource(id, 1).toImage().convertToFormat(QImage::Format_RGB32);
+    const QImage two = LoadBitmapResource(id, 2).toImage().convertToFormat(QImage::Format_RGB32);
+    ASSERT_EQ(two.size(), one.size() * 2);
+    double difference = 0;
+    for (int y = 0; y < one.height(); ++y) {
+      for (int x = 0; x < one.width(); ++x) {
+        int sum = 0;
+        for (int d = 0; d < 4; ++d) sum += qGray(two.pixel(2 * x + d % 2, 2 * y + d / 2));
+        difference += std::abs(sum / 4 - qGray(one.pixel(x, y)));
+      }
+    }
+    EXPECT_LT(difference / (one.width() * one.height()), 4.0);
   }
 }
 

@@ -1,0 +1,118 @@
+// The main window under a dark theme: the slider's ticks and the START/STOP faces follow the
+// palette, and every part still stands out from what is behind it.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QDir>
+#include <QImage>
+#include <QPalette>
+#include <QTest>
+#include <algorithm>
+#include <cmath>
+
+#include "app/MainDlg.h"
+#include "app/Resource.h"
+#include "support/EngineFixture.h"
+
+namespace {
+
+// A dark palette like the ones desktop themes ship (qt6ct's "darker", KDE's Breeze Dark).
+QPalette DarkPalette() {
+  QPalette p;
+  const QColor window(0x35, 0x35, 0x35);
+  p.setColor(QPalette::Window, window);
+  p.setColor(QPalette::WindowText, Qt::white);
+  p.setColor(QPalette::Base, QColor(0x2a, 0x2a, 0x2a));
+  p.setColor(QPalette::AlternateBase, window);
+  p.setColor(QPalette::Text, Qt::white);
+  p.setColor(QPalette::Button, window);
+  p.setColor(QPalette::ButtonText, Qt::white);
+  p.setColor(QPalette::Light, QColor(0x55, 0x55, 0x55));
+  p.setColor(QPalette::Midlight, QColor(0x45, 0x45, 0x45));
+  p.setColor(QPalette::Mid, QColor(0x25, 0x25, 0x25));
+  p.setColor(QPalette::Dark, QColor(0x1a, 0x1a, 0x1a));
+  p.setColor(QPalette::Shadow, Qt::black);
+  p.setColor(QPalette::Highlight, QColor(0x2a, 0x82, 0xda));
+  p.setColor(QPalette::HighlightedText, Qt::white);
+  return p;
+}
+
+double Luminance(QRgb c) {
+  auto channel = [](int v) {
+    const double s = v / 255.0;
+    return s <= 0.03928 ? s / 12.92 : std::pow((s + 0.055) / 1.055, 2.4);
+  };
+  return 0.2126 * channel(qRed(c)) + 0.7152 * channel(qGreen(c)) + 0.0722 * channel(qBlue(c));
+}
+
+double Contrast(QRgb a, QRgb b) {
+  const double la = Luminance(a);
+  const double lb = Luminance(b);
+  return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
+// The strongest contrast against `background` within `area` of `image`.
+double StrongestContrast(const QImage& image, const QRect& area, QRgb background) {
+  double best = 1;
+  for (int y = area.top(); y <= area.bottom(); ++y)
+    for (int x = area.left(); x <= area.right(); ++x)
+      best = std::max(best, Contrast(image.pixel(x, y), background));
+  return best;
+}
+
+class DarkPaletteTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    saved_ = QApplication::palette();
+    QApplication::setPalette(DarkPalette());
+    ASSERT_TRUE(dlg.Create());
+    window = dlg.GetSafeHwnd();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(window));
+  }
+  void TearDown() override { QApplication::setPalette(saved_); }
+
+  ManualWaveDevice device{kCdMono};
+  ScopedWaveDeviceOverride useDevice{&device};
+  CMainDlg dlg;
+  QWidget* window = nullptr;
+
+ private:
+  QPalette saved_;
+};
+
+TEST_F(DarkPaletteTest, TicksTextAndGlyphsStandOutAndTheFacesAreThePalettes) {
+  const QImage shot = window->grab().toImage();
+  if (const QByteArray dir = qgetenv("TOCOLO_SCREENSHOT_DIR"); !dir.isEmpty()) {
+    QDir().mkpath(QString::fromLocal8Bit(dir));
+    shot.save(QString::fromLocal8Bit(dir) + "/main-window-dark.png");
+  }
+  const QRgb background = DarkPalette().color(QPalette::Window).rgb();
+  // Every tick, not just some: each column of the tick row that holds a tick.
+  QWidget* slider = dlg.GetDlgItem(IDC_SLIDER);
+  const QImage ticks = slider->grab().toImage();
+  int tickColumns = 0;
+  for (int x = 0; x < ticks.width(); ++x) {
+    if (StrongestContrast(ticks, QRect(x, 2, 1, 2), background) >= 3.0) ++tickColumns;
+  }
+  EXPECT_GE(tickColumns, 101) << "a tick mark at each of the 101 positions";
+
+  // START and STOP have the palette's face, not the bitmaps' light grey, and their glyphs
+  // stand out from it.
+  for (int id : {IDC_START, IDC_STOP}) {
+    QWidget* button = dlg.GetDlgItem(id);
+    const QImage face = button->grab().toImage();
+    const QRgb faceColour = face.pixel(4, face.height() / 2);
+    EXPECT_LT(Contrast(faceColour, background), 1.5) << id << ": a face of the palette's";
+    EXPECT_GE(StrongestContrast(face, QRect(face.width() / 2 - 6, face.height() / 2 - 6, 12, 12),
+                                faceColour),
+              3.0)
+        << id;
+  }
+  for (int id : {IDC_TEMPO, IDC_PATTERN23, IDC_CLAVES, IDOK}) {
+    QWidget* item = dlg.GetDlgItem(id);
+    const QRect area(item->mapTo(window, QPoint(0, 0)), item->size());
+    EXPECT_GE(StrongestContrast(shot, area, background), 3.0) << id;
+  }
+}
+
+}  // namespace
