@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # Installs what Tocolo needs (with sudo when not root), builds it and starts it on this
-# desktop. Arguments go to the program.
+# desktop.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh
 cmake --preset app >/dev/null
 cmake --build --preset app -j"$(nproc)"
-exec build/app/app/tocolo "$@"
+exec build/app/app/tocolo

@@ -67,10 +67,13 @@ status=$?
 set -e
 [ "$status" -eq 0 ] || fail "Bye ended the process with status $status: $(cat "$work/tocolo.err")"
 
-# Ctrl+C or SIGTERM from a terminal or a session manager ends it too.
-"$tocolo" 2>/dev/null &
+# Ctrl+C or SIGTERM from a terminal or a session manager ends it too. This one runs at twice
+# the scale, as on a high-density screen, for its screenshot.
+QT_SCALE_FACTOR=2 "$tocolo" 2>/dev/null &
 app=$!
-timeout 10 xdotool search --sync --onlyvisible --pid "$app" --name '^Tocolo$' >/dev/null
+window=$(timeout 10 xdotool search --sync --onlyvisible --pid "$app" --name '^Tocolo$' | head -1)
+sleep 0.5
+import -window "$window" "$shots/main-window@2x.png"
 kill -TERM "$app"
 for _ in $(seq 30); do kill -0 "$app" 2>/dev/null || break; sleep 0.1; done
 kill -0 "$app" 2>/dev/null && fail "SIGTERM did not end the program"

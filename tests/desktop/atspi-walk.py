@@ -1,0 +1,90 @@
+"""Walks the accessible tree of the running tocolo through AT-SPI, as a screen reader does,
+and presses START and STOP through their actions. Exits 0 when every control is there with
+its role, name and value and the presses did what they say. With --bye it presses Bye
+instead, and that is all."""
+import sys
+import time
+
+import pyatspi
+
+
+def fail(message):
+    print(f"FAIL: {message}", file=sys.stderr)
+    sys.exit(1)
+
+
+def find_app(name, timeout=10):
+    deadline = time.time() + timeout
+    seen = []
+    while time.time() < deadline:
+        seen = [app.name for app in pyatspi.Registry.getDesktop(0) if app is not None]
+        for app in pyatspi.Registry.getDesktop(0):
+            if app is not None and app.name == name:
+                return app
+        time.sleep(0.2)
+    fail(f"no application named {name} on the accessibility bus, only {seen}")
+
+
+def walk(node, found):
+    for child in node:
+        if child is None:
+            continue
+        found.append(child)
+        walk(child, found)
+    return found
+
+
+def one(nodes, role, name):
+    matches = [n for n in nodes if n.getRole() == role and n.name == name]
+    if len(matches) != 1:
+        fail(f"expected one {role} named {name!r}, found {len(matches)}")
+    return matches[0]
+
+
+def sensitive(node):
+    return node.getState().contains(pyatspi.STATE_SENSITIVE)
+
+
+app = find_app("Tocolo")
+nodes = walk(app, [])
+frame = [n for n in nodes if n.getRole() in (pyatspi.ROLE_FRAME, pyatspi.ROLE_DIALOG)
+         and n.name == "Tocolo"]
+if not frame:
+    fail("no window named Tocolo")
+
+start = one(nodes, pyatspi.ROLE_PUSH_BUTTON, "START")
+stop = one(nodes, pyatspi.ROLE_PUSH_BUTTON, "STOP")
+bye = one(nodes, pyatspi.ROLE_PUSH_BUTTON, "Bye")
+if "--bye" in sys.argv:
+    bye.queryAction().doAction(0)
+    sys.exit(0)
+one(nodes, pyatspi.ROLE_PUSH_BUTTON, "About..")
+for group, options in (("Pattern", ("2-3", "3-2 (rumba)", "6/8")),
+                       ("Tone", ("Claves", "Hand Clap", "Cowbell"))):
+    for option in options:
+        radio = one(nodes, pyatspi.ROLE_RADIO_BUTTON, option)
+        if radio.parent is None or radio.parent.name != group:
+            fail(f"{option!r} is not inside the {group!r} group")
+slider = one(nodes, pyatspi.ROLE_SLIDER, "Tempo")
+value = slider.queryValue()
+if (value.currentValue, value.minimumValue, value.maximumValue) != (200, 100, 300):
+    fail(f"the slider reads {value.currentValue} in {value.minimumValue}..{value.maximumValue}")
+labels = [n.name for n in nodes if n.getRole() == pyatspi.ROLE_LABEL]
+if " ♪ = 200" not in labels:
+    fail(f"no tempo label among {labels}")
+
+if not sensitive(start) or sensitive(stop):
+    fail("stopped, START should be enabled and STOP disabled")
+start.queryAction().doAction(0)
+deadline = time.time() + 5
+while time.time() < deadline and (sensitive(start) or not sensitive(stop)):
+    time.sleep(0.1)
+if sensitive(start) or not sensitive(stop):
+    fail("pressing START through its action did not start the sound")
+stop.queryAction().doAction(0)
+deadline = time.time() + 5
+while time.time() < deadline and not sensitive(start):
+    time.sleep(0.1)
+if not sensitive(start):
+    fail("pressing STOP through its action did not stop the sound")
+print(f"accessible tree of tocolo: {len(nodes)} objects, START and STOP pressed")
