@@ -31,7 +31,9 @@ dbus-run-session -- bash -c '
   /usr/bin/python3 "$3/atspi-walk.py" --bye || exit 1
   for _ in $(seq 50); do kill -0 $app 2>/dev/null || break; sleep 0.1; done
   if kill -0 $app 2>/dev/null; then echo "FAIL: Bye did not end tocolo" >&2; exit 1; fi
-  wait $app
+  wait $app && exit 0
+  echo "FAIL: Bye ended tocolo with status $?: $(tail -5 "$2/tocolo.err")" >&2
+  exit 1
 ' wayland "$tocolo" "$work" "$here" "$work"
 shot=$(ls "$work"/wayland-screenshot-*.png 2>/dev/null | head -1 || true)
 [ -n "$shot" ] && cp "$shot" "$shots/main-window-wayland.png"

@@ -5,7 +5,7 @@
 #include <vector>
 
 // Builds sound images byte by byte, so tests can make canonical and broken ones.
-struct WaveImageSpec {
+struct WaveImageLayout {
   std::uint16_t channels = 1;
   std::uint32_t sampleRate = 44100;
   std::uint16_t bitsPerSample = 16;
@@ -25,23 +25,23 @@ void PutLittleEndian(std::vector<std::uint8_t>& out, T value) {
 }
 
 // A canonical image around `data`; `dataSize` overrides the size the header declares.
-inline std::vector<std::uint8_t> MakeWaveImage(const WaveImageSpec& spec,
+inline std::vector<std::uint8_t> MakeWaveImage(const WaveImageLayout& layout,
                                                const std::vector<std::uint8_t>& data,
                                                std::int64_t dataSize = -1) {
   const auto declared = static_cast<std::uint32_t>(dataSize < 0 ? data.size() : dataSize);
   const std::uint16_t blockAlign =
-      static_cast<std::uint16_t>(spec.channels * spec.bitsPerSample / 8);
+      static_cast<std::uint16_t>(layout.channels * layout.bitsPerSample / 8);
   std::vector<std::uint8_t> image;
-  PutBytes(image, spec.riffId, 4);
+  PutBytes(image, layout.riffId, 4);
   PutLittleEndian<std::uint32_t>(image, static_cast<std::uint32_t>(36 + data.size()));
   PutBytes(image, "WAVEfmt ", 8);
-  PutLittleEndian<std::uint32_t>(image, spec.formatSize);
+  PutLittleEndian<std::uint32_t>(image, layout.formatSize);
   PutLittleEndian<std::uint16_t>(image, 1);
-  PutLittleEndian<std::uint16_t>(image, spec.channels);
-  PutLittleEndian<std::uint32_t>(image, spec.sampleRate);
-  PutLittleEndian<std::uint32_t>(image, spec.sampleRate * blockAlign);
+  PutLittleEndian<std::uint16_t>(image, layout.channels);
+  PutLittleEndian<std::uint32_t>(image, layout.sampleRate);
+  PutLittleEndian<std::uint32_t>(image, layout.sampleRate * blockAlign);
   PutLittleEndian<std::uint16_t>(image, blockAlign);
-  PutLittleEndian<std::uint16_t>(image, spec.bitsPerSample);
+  PutLittleEndian<std::uint16_t>(image, layout.bitsPerSample);
   PutBytes(image, "data", 4);
   PutLittleEndian<std::uint32_t>(image, declared);
   image.insert(image.end(), data.begin(), data.end());
