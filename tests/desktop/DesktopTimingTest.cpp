@@ -33,8 +33,9 @@ TEST_F(DesktopTiming, EachChangeWhilePlayingRestartsTheNewLoopFromItsFirstSample
     changes.push_back({setting, sent});
     std::this_thread::sleep_for(LoopDuration(setting) * kLoops + 500ms);
   };
-  // Focus is on STOP: Tab past Bye and About.. to the slider, one step right is 2 bpm more.
-  playFor({kTwoThree, kClaves, 202}, session.Key("Tab Tab Tab Right"));
+  // Focus is on STOP: Shift+Tab passes START, disabled while playing, back to the slider;
+  // one step right is 2 bpm more.
+  playFor({kTwoThree, kClaves, 202}, session.Key("shift+Tab Right"));
   playFor({kRumba, kClaves, 202}, session.Click(kRumbaButton.x, kRumbaButton.y));
   playFor({kRumba, kCowbell, 202}, session.Click(kCowbellButton.x, kCowbellButton.y));
   playFor({kSixEight, kCowbell, 202}, session.Click(kSixEightButton.x, kSixEightButton.y));
