@@ -66,8 +66,19 @@ bool IsDark(const QPalette& palette) {
 
 CBitmapButton::Face CBitmapButton::LoadFace(int id) {
   if (id == 0) return {};
-  return {{LoadBitmapResource(id, 1), LoadBitmapResource(id, 2)},
-          {LoadGlyphResource(id, 1), LoadGlyphResource(id, 2)}};
+  return {id, LoadBitmapResource(id, 1), std::nullopt, {}};
+}
+
+const QPixmap& CBitmapButton::Face::Bitmap(int scale) const {
+  if (scale == 1) return bitmap;
+  if (!bitmap2x) bitmap2x = LoadBitmapResource(id, 2);
+  return *bitmap2x;
+}
+
+const QPixmap& CBitmapButton::Face::Glyph(int scale) const {
+  std::optional<QPixmap>& g = glyph[scale - 1];
+  if (!g) g = LoadGlyphResource(id, scale);
+  return *g;
 }
 
 bool CBitmapButton::LoadBitmaps(int normal, int selected, int focused, int disabled) {
@@ -104,10 +115,10 @@ void CBitmapButton::DrawItem(QPainter& painter, const QRect& rect,
   // rendered into) says how many device pixels make a pixel.
   const QPaintDevice* target =
       painter.paintEngine() != nullptr ? painter.paintEngine()->paintDevice() : painter.device();
-  const int scale = target->devicePixelRatioF() >= 1.5 && !face->bitmap[1].isNull() ? 2 : 1;
+  const int scale = target->devicePixelRatioF() >= 1.5 && !face->Bitmap(2).isNull() ? 2 : 1;
   const QWidget* widget = m_hWnd;
-  if (widget == nullptr || !IsDark(widget->palette()) || face->glyph[scale - 1].isNull()) {
-    DrawExtended(painter, rect, face->bitmap[scale - 1], scale);
+  if (widget == nullptr || !IsDark(widget->palette()) || face->Glyph(scale).isNull()) {
+    DrawExtended(painter, rect, face->Bitmap(scale), scale);
     return;
   }
   QStyleOptionButton option;
@@ -122,7 +133,7 @@ void CBitmapButton::DrawItem(QPainter& painter, const QRect& rect,
     focus.rect = rect.adjusted(4, 4, -4, -4);
     widget->style()->drawPrimitive(QStyle::PE_FrameFocusRect, &focus, &painter, widget);
   }
-  const QPixmap& glyph = face->glyph[scale - 1];
+  const QPixmap& glyph = face->Glyph(scale);
   const QSize size = glyph.size() / scale;
   painter.drawPixmap(QRect(rect.topLeft() + QPoint((rect.width() - size.width()) / 2,
                                                    (rect.height() - size.height()) / 2),

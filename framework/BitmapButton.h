@@ -2,6 +2,7 @@
 
 #include <QPixmap>
 #include <array>
+#include <optional>
 
 #include "framework/OwnerDrawButton.h"
 #include "framework/Wnd.h"
@@ -21,11 +22,17 @@ class CBitmapButton : public CWnd {
   void Attach(QWidget* widget) override;
 
  private:
-  // One state's bitmap and its glyph alone, at 1x and 2x.
+  // One state's bitmap, and on demand its double and its glyph alone at 1x and 2x: only a
+  // high-density screen or a dark palette asks for those.
   struct Face {
-    std::array<QPixmap, 2> bitmap;
-    std::array<QPixmap, 2> glyph;
-    bool Loaded() const { return !bitmap[0].isNull(); }
+    int id = 0;
+    QPixmap bitmap;
+    mutable std::optional<QPixmap> bitmap2x;
+    mutable std::array<std::optional<QPixmap>, 2> glyph;
+
+    bool Loaded() const { return !bitmap.isNull(); }
+    const QPixmap& Bitmap(int scale) const;
+    const QPixmap& Glyph(int scale) const;
   };
   static Face LoadFace(int id);
   void DrawItem(QPainter& painter, const QRect& rect, const OwnerDrawButton::State& state) const;
