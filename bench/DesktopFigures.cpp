@@ -192,22 +192,21 @@ void CpuUse(benchmark::State& state) {
     const Launch launch = LaunchAndWaitForWindow(display, program);
     // Long enough for the server to suspend the idle sink, as a desktop's server does.
     std::this_thread::sleep_for(3s);
-    const double serverBefore = server ? CpuNanoseconds(*server) : 0;
-    state.counters["stopped_pct"] = CpuPercentOver(launch.pid, kCpuSpan);
-    if (server) {
-      state.counters["server_stopped_pct"] =
-          100.0 * (CpuNanoseconds(*server) - serverBefore) / 1e9 / kCpuSpan.count();
-    }
+    // The program's CPU over the span, and the server's over the same span.
+    const auto measure = [&](const char* program_pct, const char* server_pct) {
+      const double serverBefore = server ? CpuNanoseconds(*server) : 0;
+      state.counters[program_pct] = CpuPercentOver(launch.pid, kCpuSpan);
+      if (server) {
+        state.counters[server_pct] =
+            100.0 * (CpuNanoseconds(*server) - serverBefore) / 1e9 / kCpuSpan.count();
+      }
+    };
+    measure("stopped_pct", "server_stopped_pct");
     const std::string window = std::to_string(launch.window);
     Run({"xdotool", "windowfocus", "--sync", window.c_str()});
     Run({"xdotool", "key", "space"});
     std::this_thread::sleep_for(200ms);
-    const double serverPlaying = server ? CpuNanoseconds(*server) : 0;
-    state.counters["playing_pct"] = CpuPercentOver(launch.pid, kCpuSpan);
-    if (server) {
-      state.counters["server_playing_pct"] =
-          100.0 * (CpuNanoseconds(*server) - serverPlaying) / 1e9 / kCpuSpan.count();
-    }
+    measure("playing_pct", "server_playing_pct");
     state.SetIterationTime(1);
     End(launch.pid);
   }

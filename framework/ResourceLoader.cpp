@@ -14,26 +14,21 @@ QByteArray BytesOf(int id, std::string_view type) {
                                  static_cast<qsizetype>(bytes.size()));
 }
 
-}  // namespace
-
-QPixmap LoadBitmapResource(int id) {
+QPixmap PixmapOf(int id, std::string_view type, const char* format, int scale) {
   QPixmap pixmap;
-  pixmap.loadFromData(BytesOf(id, res::kTypeBitmap), "BMP");
+  pixmap.loadFromData(BytesOf(id, type), format);
+  pixmap.setDevicePixelRatio(scale);
   return pixmap;
 }
 
+}  // namespace
+
 QPixmap LoadBitmapResource(int id, int scale) {
-  QPixmap pixmap;
-  pixmap.loadFromData(BytesOf(id, scale == 2 ? res::kTypeBitmap2x : res::kTypeBitmap), "BMP");
-  pixmap.setDevicePixelRatio(scale);
-  return pixmap;
+  return PixmapOf(id, scale == 2 ? res::kTypeBitmap2x : res::kTypeBitmap, "BMP", scale);
 }
 
 QPixmap LoadGlyphResource(int id, int scale) {
-  QPixmap pixmap;
-  pixmap.loadFromData(BytesOf(id, scale == 2 ? res::kTypeGlyph2x : res::kTypeGlyph), "PNG");
-  pixmap.setDevicePixelRatio(scale);
-  return pixmap;
+  return PixmapOf(id, scale == 2 ? res::kTypeGlyph2x : res::kTypeGlyph, "PNG", scale);
 }
 
 QIcon LoadIconResource(int id) {
