@@ -16,25 +16,10 @@
 
 namespace {
 
-// A dark palette like the ones desktop themes ship (qt6ct's "darker", KDE's Breeze Dark).
+// A dark palette as desktop themes make one (qt6ct's "darker", Breeze Dark): Qt derives the
+// rest from the window grey, white text on it.
 QPalette DarkPalette() {
-  QPalette p;
-  const QColor window(0x35, 0x35, 0x35);
-  p.setColor(QPalette::Window, window);
-  p.setColor(QPalette::WindowText, Qt::white);
-  p.setColor(QPalette::Base, QColor(0x2a, 0x2a, 0x2a));
-  p.setColor(QPalette::AlternateBase, window);
-  p.setColor(QPalette::Text, Qt::white);
-  p.setColor(QPalette::Button, window);
-  p.setColor(QPalette::ButtonText, Qt::white);
-  p.setColor(QPalette::Light, QColor(0x55, 0x55, 0x55));
-  p.setColor(QPalette::Midlight, QColor(0x45, 0x45, 0x45));
-  p.setColor(QPalette::Mid, QColor(0x25, 0x25, 0x25));
-  p.setColor(QPalette::Dark, QColor(0x1a, 0x1a, 0x1a));
-  p.setColor(QPalette::Shadow, Qt::black);
-  p.setColor(QPalette::Highlight, QColor(0x2a, 0x82, 0xda));
-  p.setColor(QPalette::HighlightedText, Qt::white);
-  return p;
+  return QPalette(QColor(0x35, 0x35, 0x35));
 }
 
 double Luminance(QRgb c) {

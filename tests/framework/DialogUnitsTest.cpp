@@ -50,9 +50,4 @@ TEST_F(DialogFontTest, MainDialogFontIsSubstitutedAndPlausible) {
   EXPECT_LE(units.cy, 16);
 }
 
-TEST_F(DialogFontTest, LatinNameOfTheFaceIsSubstitutedToo) {
-  const DialogTemplate t{1, {0, 0, 10, 10}, "", "MS PGothic", 9, 0, {}};
-  EXPECT_EQ(QFontInfo(DialogFont(t)).family(), QStringLiteral("IPAPGothic"));
-}
-
 }  // namespace
