@@ -31,13 +31,12 @@
 #include <thread>
 #include <vector>
 
+#include "XTestKeyboard.h"
 #include "support/EngineFixture.h"
 #include "support/measure/DesktopSession.h"
 #include "support/measure/OnsetFinder.h"
 #include "support/measure/ParecRecorder.h"
-#include "support/measure/RecordingTime.h"
 #include "support/measure/StrokeGrid.h"
-#include "support/measure/XTestKeyboard.h"
 
 namespace {
 
@@ -124,10 +123,10 @@ int main(int argc, char** argv) {
   const StrokeGrid grid = StrokeGrid::Of(kRumba, kTempo);
   std::vector<double> startMs, stopMs, missing, offsets, syncMs;
   for (int i = 0; i < kPresses; ++i) {
-    const std::size_t from = FirstSampleArrivingAfter(recorder, starts[i].sent);
-    const std::size_t stopped = FirstSampleArrivingAfter(recorder, stops[i].sent);
+    const std::size_t from = recorder.FirstSampleArrivingAfter(starts[i].sent);
+    const std::size_t stopped = recorder.FirstSampleArrivingAfter(stops[i].sent);
     const std::size_t next =
-        i + 1 < kPresses ? FirstSampleArrivingAfter(recorder, starts[i + 1].sent) : rec.size();
+        i + 1 < kPresses ? recorder.FirstSampleArrivingAfter(starts[i + 1].sent) : rec.size();
     syncMs.push_back(1000 * starts[i].in.count());
     syncMs.push_back(1000 * stops[i].in.count());
     std::printf("press %2d:", i + 1);
@@ -165,7 +164,7 @@ int main(int argc, char** argv) {
   PrintSummary("whole", missing, "samples");
   PrintSummary("offset", offsets, "samples");
   PrintSummary("x", syncMs, "ms");
-  const std::size_t pieces = PiecesArrived(recorder);
+  const std::size_t pieces = recorder.Pieces();
   std::printf("parec pieces: %.1f ms each on average\n",
               pieces == 0 ? 0.0 : 1000.0 * static_cast<double>(rec.size()) / 44100.0 / pieces);
   return 0;

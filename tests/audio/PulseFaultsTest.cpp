@@ -10,17 +10,12 @@
 
 #include "engine/RhythmEngine.h"
 #include "support/EngineFixture.h"
+#include "support/PrivatePulseServer.h"
 #include "support/measure/ParecRecorder.h"
 
 namespace {
 
 using namespace std::chrono_literals;
-
-bool PulseServer(const char* action) {
-  const std::string command =
-      std::string(TOCOLO_PULSE_SCRIPT) + " " + action + " " + TOCOLO_PULSE_DIR + " >/dev/null";
-  return std::system(command.c_str()) == 0;
-}
 
 template <typename Condition>
 bool WaitFor(Condition condition, std::chrono::milliseconds timeout) {
@@ -96,17 +91,9 @@ TEST(PulseLoad, ManyChangesWhilePlayingEndInTheLoopOfTheLastSettings) {
       }
     }
     ASSERT_TRUE(engine.IsPlaying());
-    const auto loop = engine.LoopBuffer().first(engine.LoopLength() / 2);
-    last.assign(loop.begin(), loop.end());
+    last = PlayedLoop(engine);
   }
-  ManualWaveDevice device(kCdMono);
-  ScopedWaveDeviceOverride useDevice(&device);
-  CRhythmEngine fresh;
-  fresh.SetTone(tone);
-  fresh.SetPattern(pattern);
-  fresh.SetTempo(tempo);
-  const auto expected = fresh.LoopBuffer().first(fresh.LoopLength() / 2);
-  EXPECT_TRUE(std::equal(last.begin(), last.end(), expected.begin(), expected.end()));
+  EXPECT_TRUE(last == LoopFor(pattern, tone, tempo));
 }
 
 }  // namespace

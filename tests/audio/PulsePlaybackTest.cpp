@@ -31,11 +31,6 @@ void SelectRingingLoop(CRhythmEngine& engine) {
   engine.SetTone(2);
 }
 
-Sound PlayedLoop(const CRhythmEngine& engine) {
-  const auto loop = engine.LoopBuffer().first(engine.LoopLength() / 2);
-  return {loop.begin(), loop.end()};
-}
-
 TEST(PulsePlayback, DeepQueueKeepsEverySampleThroughStalls) {
   WaveDevice* const output = OpenDefaultWaveDevice(kCdMono);
   CRhythmEngine engine;

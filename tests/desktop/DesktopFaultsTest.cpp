@@ -5,17 +5,12 @@
 #include <thread>
 
 #include "desktop/DesktopTest.h"
+#include "support/PrivatePulseServer.h"
 
 namespace desktop {
 namespace {
 
 using DesktopFaults = DesktopTest;
-
-bool PulseServer(const char* action) {
-  const std::string command =
-      std::string(TOCOLO_PULSE_SCRIPT) + " " + action + " " + TOCOLO_PULSE_DIR + " >/dev/null";
-  return std::system(command.c_str()) == 0;
-}
 
 bool SoundsAfter(const ParecRecorder& recorder, std::size_t from) {
   const Sound& rec = recorder.samples();
@@ -29,7 +24,7 @@ std::optional<Clock::time_point> SpaceUntilSounding(DesktopSession& session,
   for (int i = 0; i < presses; ++i) {
     const Clock::time_point pressed = session.Key("space");
     std::this_thread::sleep_for(1s);
-    if (SoundsAfter(recorder, FirstSampleArrivingAfter(recorder, pressed))) return pressed;
+    if (SoundsAfter(recorder, recorder.FirstSampleArrivingAfter(pressed))) return pressed;
   }
   return std::nullopt;
 }
@@ -59,7 +54,7 @@ TEST_F(DesktopFaults, ServerRestartedWhilePlayingOrStoppedIsBackExactWithinTwoSp
     session.Key("space");  // stopped for the second round
     std::this_thread::sleep_for(200ms);
     again->Finish();
-    ExpectLoopPlays(again->samples(), kDefaults, FirstSampleArrivingAfter(*again, *pressed), 2);
+    ExpectLoopPlays(again->samples(), kDefaults, again->FirstSampleArrivingAfter(*pressed), 2);
   }
 }
 
@@ -105,7 +100,7 @@ TEST_F(DesktopFaults, PlaysOnTheDefaultOutputTheUserPicksWhileStoppedOrPlaying) 
 
   {
     SCOPED_TRACE("picked while stopped: exact from the first stroke");
-    ExpectLoopPlays(other.samples(), kDefaults, FirstSampleArrivingAfter(other, pressed), 2);
+    ExpectLoopPlays(other.samples(), kDefaults, other.FirstSampleArrivingAfter(pressed), 2);
   }
   {
     SCOPED_TRACE("picked while playing: the sound follows, on its grid again after the move");

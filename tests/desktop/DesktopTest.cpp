@@ -11,17 +11,6 @@ std::string Describe(const Setting& s) {
   return std::string(patterns[s.pattern]) + ", " + tones[s.tone] + " at " + std::to_string(s.tempo);
 }
 
-Sound ReferenceLoop(const Setting& setting) {
-  ManualWaveDevice device(kCdMono);
-  ScopedWaveDeviceOverride use(&device);
-  CRhythmEngine engine;
-  engine.SetPattern(setting.pattern);
-  engine.SetTone(setting.tone);
-  engine.SetTempo(setting.tempo);
-  const auto loop = engine.LoopBuffer().first(engine.LoopLength() / 2);
-  return {loop.begin(), loop.end()};
-}
-
 std::chrono::duration<double> LoopDuration(const Setting& setting) {
   return std::chrono::duration<double>(
       StrokeGrid::Of(setting.pattern, setting.tempo).LoopSamples() / 44100.0);
@@ -78,7 +67,7 @@ void DesktopTest::StallTheProgram() {
 std::optional<std::size_t> DesktopTest::ExpectLoopPlays(const Sound& rec, const Setting& setting,
                                                         std::size_t from, std::size_t loops) {
   SCOPED_TRACE(Describe(setting));
-  const Sound loop = ReferenceLoop(setting);
+  const Sound loop = LoopFor(setting.pattern, setting.tone, setting.tempo);
   const std::optional<std::size_t> start = FindLoopStart(rec, loop, from);
   if (!start) {
     ADD_FAILURE() << "no whole loop played after sample " << from;

@@ -17,7 +17,6 @@
 #include "support/measure/Pactl.h"
 #include "support/measure/ParecRecorder.h"
 #include "support/measure/ProcessStaller.h"
-#include "support/measure/RecordingTime.h"
 #include "support/measure/StrokeGrid.h"
 
 namespace desktop {
@@ -47,7 +46,6 @@ inline constexpr Setting kDefaults{kTwoThree, kClaves, 200};
 
 std::string Describe(const Setting& s);
 // The loop as the engine renders it for `setting`, on a device nobody plays.
-Sound ReferenceLoop(const Setting& setting);
 std::chrono::duration<double> LoopDuration(const Setting& setting);
 double Milliseconds(Clock::duration d);
 
@@ -69,7 +67,7 @@ class DesktopTest : public ::testing::Test {
 
   // Stalls of 30 ms, five a second: worse than any this machine was seen to make.
   void StallTheProgram();
-  std::size_t IndexAt(Clock::time_point t) const { return FirstSampleArrivingAfter(recorder, t); }
+  std::size_t IndexAt(Clock::time_point t) const { return recorder.FirstSampleArrivingAfter(t); }
 
   // Checks that from `from` on the recording holds the loop for `setting` from its first
   // sample: `loops` whole loops of it, sample for sample and on the ideal grid. Returns where

@@ -1,7 +1,15 @@
 """Walks the accessible tree of the running tocolo through AT-SPI, as a screen reader does,
 and presses START and STOP through their actions. Exits 0 when every control is there with
-its role, name and value and the presses did what they say. With --bye it presses Bye
-instead, and that is all."""
+its role, name and value and the presses did what they say.
+
+Other modes, for a test that drives tocolo with a real seat:
+  --bye              presses Bye through its action, and that is all
+  --extents NAME     prints the rectangle of the push button or window of that name,
+                     relative to its window: x y w h
+  --expect STATE     waits up to 5 s for playing, stopped, about (the About box is open)
+                     or no-about
+  --is STATE         exits 0 if tocolo is in that state now, 1 if not
+"""
 import sys
 import time
 
@@ -45,8 +53,45 @@ def sensitive(node):
     return node.getState().contains(pyatspi.STATE_SENSITIVE)
 
 
+def showing(node):
+    return node.getState().contains(pyatspi.STATE_SHOWING)
+
+
+def state_now(app, state):
+    nodes = walk(app, [])
+    buttons = {n.name: n for n in nodes if n.getRole() == pyatspi.ROLE_PUSH_BUTTON}
+    if state in ("playing", "stopped"):
+        playing = not sensitive(buttons["START"]) and sensitive(buttons["STOP"])
+        return playing == (state == "playing")
+    about = any(n.getRole() == pyatspi.ROLE_DIALOG and n.name == "About Tocolo" and showing(n)
+                for n in nodes)
+    return about == (state == "about")
+
+
+def expect(app, state):
+    deadline = time.time() + 5
+    while not state_now(app, state):
+        if time.time() > deadline:
+            fail(f"tocolo did not become {state}")
+        time.sleep(0.1)
+
+
 app = find_app("Tocolo")
+if "--is" in sys.argv:
+    sys.exit(0 if state_now(app, sys.argv[sys.argv.index("--is") + 1]) else 1)
+if "--expect" in sys.argv:
+    expect(app, sys.argv[sys.argv.index("--expect") + 1])
+    sys.exit(0)
 nodes = walk(app, [])
+if "--extents" in sys.argv:
+    name = sys.argv[sys.argv.index("--extents") + 1]
+    matches = [n for n in nodes if n.name == name and n.getRole() in
+               (pyatspi.ROLE_PUSH_BUTTON, pyatspi.ROLE_DIALOG, pyatspi.ROLE_FRAME)]
+    if len(matches) != 1:
+        fail(f"expected one button or window named {name!r}, found {len(matches)}")
+    box = matches[0].queryComponent().getExtents(pyatspi.WINDOW_COORDS)
+    print(box.x, box.y, box.width, box.height)
+    sys.exit(0)
 frame = [n for n in nodes if n.getRole() in (pyatspi.ROLE_FRAME, pyatspi.ROLE_DIALOG)
          and n.name == "Tocolo"]
 if not frame:

@@ -37,6 +37,24 @@ inline std::vector<std::int16_t> StrokesAt(const std::vector<std::size_t>& posit
   return sound;
 }
 
+// The part of the engine's loop that plays.
+inline std::vector<std::int16_t> PlayedLoop(const CRhythmEngine& engine) {
+  const auto loop = engine.LoopBuffer().first(engine.LoopLength() / 2);
+  return {loop.begin(), loop.end()};
+}
+
+// The loop a fresh engine plays for these settings.
+inline std::vector<std::int16_t> LoopFor(std::int32_t pattern, std::int32_t tone,
+                                         std::uint32_t tempo) {
+  ManualWaveDevice device(kCdMono);
+  ScopedWaveDeviceOverride use(&device);
+  CRhythmEngine engine;
+  engine.SetPattern(pattern);
+  engine.SetTone(tone);
+  engine.SetTempo(tempo);
+  return PlayedLoop(engine);
+}
+
 // An engine whose output is a device the test pulls frames from.
 class EngineTest : public ::testing::Test {
  protected:
@@ -45,11 +63,7 @@ class EngineTest : public ::testing::Test {
     device.Pull(out);
     return out;
   }
-  // The part of the loop that plays.
-  std::vector<std::int16_t> PlayedLoop() const {
-    const auto loop = engine.LoopBuffer().first(engine.LoopLength() / 2);
-    return {loop.begin(), loop.end()};
-  }
+  std::vector<std::int16_t> PlayedLoop() const { return ::PlayedLoop(engine); }
 
   ManualWaveDevice device{kCdMono};
   ScopedWaveDeviceOverride useDevice{&device};

@@ -1,55 +1,33 @@
 #include "support/measure/ParecRecorder.h"
 
 #include <fcntl.h>
-#include <signal.h>
-#include <spawn.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cstring>
 
-extern char** environ;
-
 ParecRecorder::ParecRecorder(const std::string& source, unsigned rate,
                              std::chrono::milliseconds latency) {
   int fds[2];
   if (pipe2(fds, O_CLOEXEC) != 0) return;  // later children must not hold the pipe open
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_adddup2(&actions, fds[1], STDOUT_FILENO);
-  posix_spawn_file_actions_addclose(&actions, fds[0]);
-  const std::string device = "--device=" + source;
-  std::vector<std::string> args = {"parec",
-                                   device,
-                                   "--format=s16le",
-                                   "--rate=" + std::to_string(rate),
-                                   "--channels=1",
-                                   "--raw",
-                                   "--latency-msec=" + std::to_string(latency.count())};
-  std::vector<char*> argv;
-  for (std::string& a : args) argv.push_back(a.data());
-  argv.push_back(nullptr);
-  if (posix_spawnp(&pid_, "parec", &actions, nullptr, argv.data(), environ) != 0) pid_ = -1;
-  posix_spawn_file_actions_destroy(&actions);
+  ChildProcess::Options options;
+  options.stdoutFd = fds[1];
+  parec_.Start({"parec", "--device=" + source, "--format=s16le", "--rate=" + std::to_string(rate),
+                "--channels=1", "--raw", "--latency-msec=" + std::to_string(latency.count())},
+               options);
   close(fds[1]);
   pipe_ = fds[0];
-  if (pid_ > 0) reader_ = std::thread([this] { ReadUntilClosed(); });
-}
-
-ParecRecorder::~ParecRecorder() {
-  Finish();
+  if (parec_.Started()) reader_ = std::thread([this] { ReadUntilClosed(); });
 }
 
 void ParecRecorder::ReadUntilClosed() {
   std::vector<std::uint8_t> pending;
   std::uint8_t buffer[4096];
-  for (;;) {
-    const ssize_t n = read(pipe_, buffer, sizeof buffer);
-    if (n <= 0) break;
+  for (ssize_t n; (n = read(pipe_, buffer, sizeof buffer)) > 0;) {
     const auto now = Clock::now();
     pending.insert(pending.end(), buffer, buffer + n);
     const std::size_t whole = pending.size() / 2;
+    if (whole == 0) continue;
     std::lock_guard lock(mutex_);
     const std::size_t start = samples_.size();
     samples_.resize(start + whole);
@@ -72,11 +50,7 @@ bool ParecRecorder::WaitForSamples(std::size_t frames, std::chrono::milliseconds
 }
 
 void ParecRecorder::Finish() {
-  if (pid_ > 0) {
-    kill(pid_, SIGTERM);
-    waitpid(pid_, nullptr, 0);
-    pid_ = -1;
-  }
+  parec_.Terminate();
   if (reader_.joinable()) reader_.join();
   if (pipe_ >= 0) close(pipe_);
   pipe_ = -1;
@@ -88,4 +62,18 @@ ParecRecorder::Clock::time_point ParecRecorder::ArrivalOf(std::size_t index) con
       std::upper_bound(arrivals_.begin(), arrivals_.end(), index,
                        [](std::size_t i, const Arrival& a) { return i < a.samplesSoFar; });
   return it == arrivals_.end() ? Clock::time_point::max() : it->time;
+}
+
+std::size_t ParecRecorder::FirstSampleArrivingAfter(Clock::time_point t) const {
+  std::lock_guard lock(mutex_);
+  const auto it =
+      std::lower_bound(arrivals_.begin(), arrivals_.end(), t,
+                       [](const Arrival& a, Clock::time_point u) { return a.time < u; });
+  if (it == arrivals_.end()) return samples_.size();
+  return it == arrivals_.begin() ? 0 : std::prev(it)->samplesSoFar;
+}
+
+std::size_t ParecRecorder::Pieces() const {
+  std::lock_guard lock(mutex_);
+  return arrivals_.size();
 }

@@ -1,4 +1,4 @@
-#include "support/measure/XTestKeyboard.h"
+#include "XTestKeyboard.h"
 
 #include <X11/Xlib.h>
 #include <X11/extensions/XTest.h>
