@@ -7,12 +7,14 @@
 #include <QGroupBox>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QPainter>
 #include <QRadioButton>
 
 #include "framework/DefPushButton.h"
 #include "framework/DialogUnits.h"
 #include "framework/Menu.h"
 #include "framework/NotifyingLabel.h"
+#include "framework/OwnTitleBar.h"
 #include "framework/OwnerDrawButton.h"
 #include "framework/ResourceLoader.h"
 #include "framework/TrackbarWidget.h"
@@ -72,7 +74,17 @@ DialogWindow::DialogWindow(DialogWindowOwner& owner, const DialogTemplate& dialo
   InstallTrackbarAccessibility();
   setWindowTitle(Utf8(dialogTemplate.caption));
   setFont(DialogFont(dialogTemplate));
-  setFixedSize(MapDialogRect(dialogTemplate.rect, BaseUnitsOf(font())).size());
+  QSize size = MapDialogRect(dialogTemplate.rect, BaseUnitsOf(font())).size();
+  if ((dialogTemplate.styles & kDialogCaption) != 0 && DialogsDrawOwnTitleBar()) {
+    // Qt drops the frameless hint while any title-bar button hint is set.
+    setWindowFlags((windowFlags() & Qt::WindowType_Mask) | Qt::FramelessWindowHint);
+    const QMargins frame = OwnTitleBar::kFrame;
+    auto* titleBar = new OwnTitleBar(this);
+    titleBar->setGeometry(frame.left(), frame.left(), size.width(), frame.top() - frame.left());
+    clientOrigin_ = QPoint(frame.left(), frame.top());
+    size = size.grownBy(frame);
+  }
+  setFixedSize(size);
   CreateControls(dialogTemplate);
   qApp->installEventFilter(this);
 }
@@ -85,7 +97,7 @@ void DialogWindow::CreateControls(const DialogTemplate& dialogTemplate) {
   for (const ControlTemplate& control : dialogTemplate.controls) {
     // A control that starts a group ends the radio buttons' exclusive set before it.
     if ((control.styles & kStyleGroup) != 0) radioGroup = nullptr;
-    QRect rect = MapDialogRect(control.rect, units);
+    QRect rect = MapDialogRect(control.rect, units).translated(clientOrigin_);
     // A control inside the group box before it belongs to the box, so that assistive
     // technology tells which group an option is in.
     QWidget* parent = this;
@@ -242,6 +254,11 @@ void DialogWindow::paintEvent(QPaintEvent* event) {
   Message m{MessageKind::Paint};
   owner_.Dispatch(m);
   painting_ = nullptr;
+  if (!clientOrigin_.isNull()) {  // the border of a window that draws its own title bar
+    QPainter painter(this);
+    painter.setPen(palette().color(QPalette::Mid));
+    painter.drawRect(rect().adjusted(0, 0, -1, -1));
+  }
 }
 
 void DialogWindow::closeEvent(QCloseEvent* event) {

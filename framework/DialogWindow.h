@@ -53,4 +53,7 @@ class DialogWindow : public QDialog {
   std::map<int, QWidget*> controls_;
   std::vector<QWidget*> tabStops_;
   QPaintEvent* painting_ = nullptr;
+  // Where the template's client area starts: past the title bar, where the window draws
+  // its own.
+  QPoint clientOrigin_;
 };

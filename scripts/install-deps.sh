@@ -5,7 +5,7 @@ set -euo pipefail
 sudo=""
 [ "$(id -u)" -eq 0 ] || sudo=sudo
 
-build=(cmake g++ make pkg-config libpulse-dev libsdl2-dev qt6-base-dev qt6-wayland fonts-ipafont-gothic)
+build=(cmake g++ make pkg-config libpulse-dev libsdl2-dev qt6-base-dev qt6-wayland libwayland-dev fonts-ipafont-gothic)
 
 missing=()
 for p in "${build[@]}" "$@"; do

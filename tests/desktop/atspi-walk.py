@@ -9,6 +9,7 @@ Other modes, for a test that drives tocolo with a real seat:
   --expect STATE     waits up to 5 s for playing, stopped, about (the About box is open)
                      or no-about
   --is STATE         exits 0 if tocolo is in that state now, 1 if not
+  --buttons          prints the names of the push buttons of the main window, sorted
 """
 import sys
 import time
@@ -83,6 +84,11 @@ if "--expect" in sys.argv:
     expect(app, sys.argv[sys.argv.index("--expect") + 1])
     sys.exit(0)
 nodes = walk(app, [])
+if "--buttons" in sys.argv:
+    window = [n for n in nodes if n.name == "Tocolo"][0]
+    print(" ".join(sorted(n.name for n in walk(window, [])
+                          if n.getRole() == pyatspi.ROLE_PUSH_BUTTON)))
+    sys.exit(0)
 if "--extents" in sys.argv:
     name = sys.argv[sys.argv.index("--extents") + 1]
     matches = [n for n in nodes if n.name == name and n.getRole() in

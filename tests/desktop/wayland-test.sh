@@ -1,10 +1,12 @@
 #!/usr/bin/env bash
 # tocolo on a Wayland session, used through a real seat: a real compositor (weston) on a
 # virtual X server, which gives it a keyboard and a pointer that xdotool drives; Qt's
-# Wayland platform; the sound server of the suite. The window maps with its title bar
-# around exactly the dialog, Space plays and stops, a right click opens the window menu,
-# its About item opens the About box, Return closes it and Bye quits with status 0. Where
-# the window is comes from a screenshot; what it shows, from AT-SPI. The screenshot is kept.
+# Wayland platform; the sound server of the suite. Weston leaves title bars to the program,
+# so the window draws its own: its icon, its caption and a close box, and nothing else
+# around it. Space plays and stops, a right click opens the window menu, its About item
+# opens the About box, Return closes it; Bye, and on a second start the close box, end it
+# with status 0. Where the window is comes from a screenshot; what it shows, from AT-SPI.
+# The screenshot is kept.
 # Usage: wayland-test.sh <tocolo> <screenshot-dir>     (PULSE_SERVER set by the suite)
 set -euo pipefail
 tocolo=$1
@@ -45,33 +47,48 @@ export TOCOLO=$tocolo WORK=$work HERE=$here SHOTS=$shots OUTPUT=$output
 dbus-run-session -- bash -euo pipefail -c '
   fail() { echo "FAIL: $*" >&2; exit 1; }
   atspi() { /usr/bin/python3 "$HERE/atspi-walk.py" "$@"; }
+  # Where the window is, and that nothing but its own title bar is drawn around it: the
+  # pointer goes to the far corner, out of the picture, and the window is whatever is not
+  # the background. Weston sets its pointer where the X pointer enters its window and
+  # follows it by relative motion from there, so the pointer enters from outside first.
+  locate() {
+    read -r _ _ ww wh < <(atspi --extents Tocolo)
+    xdotool mousemove 700 550 sleep 0.2 mousemove --window "$OUTPUT" 479 419
+    for _ in $(seq 20); do
+      sleep 0.2
+      import -window "$OUTPUT" "$WORK/shot.png"
+      read -r wx wy fw fh < <(convert "$WORK/shot.png" -crop 470x410+0+0 +repage -trim \
+        -format "%X %Y %w %h\n" info: | tr -d +)
+      [ "$fw" -eq "$ww" ] && [ "$fh" -eq "$wh" ] && return 0
+    done
+    fail "${fw}x$fh on the screen for a window of ${ww}x$wh: a title bar drawn around it"
+  }
+  # Clicks the push button of that name with the pointer.
+  click() {
+    read -r bx by bw bh < <(atspi --extents "$1")
+    xdotool mousemove --window "$OUTPUT" $((wx + bx + bw / 2)) $((wy + by + bh / 2)) click 1
+  }
+  ended_by() {
+    for _ in $(seq 50); do kill -0 $app 2>/dev/null || break; sleep 0.1; done
+    kill -0 $app 2>/dev/null && fail "$1 did not end tocolo"
+    status=0
+    wait $app || status=$?
+    [ $status -eq 0 ] || fail "$1 ended tocolo with status $status: $(tail -5 "$WORK/tocolo.err")"
+  }
+
   "$TOCOLO" 2>"$WORK/tocolo.err" &
   app=$!
   atspi || fail "the accessible tree on Wayland"
-
-  # The pointer to the far corner, out of the picture. Weston sets its pointer where the
-  # X pointer enters its window and follows it by relative motion from there, so the
-  # pointer enters from outside first.
-  # the window is whatever is not the background, and its title bar is the decoration
-  # above the dialog.
-  read -r _ _ dw dh < <(atspi --extents Tocolo)
-  xdotool mousemove 700 550 sleep 0.2 mousemove --window "$OUTPUT" 479 419
-  for _ in $(seq 20); do
-    sleep 0.2
-    import -window "$OUTPUT" "$WORK/shot.png"
-    read -r fx fy fw fh < <(convert "$WORK/shot.png" -crop 470x410+0+0 +repage -trim \
-      -format "%X %Y %w %h\n" info: | tr -d +)
-    [ "$fw" -eq $((dw + 6)) ] && break
-  done
-  [ "$fw" -eq $((dw + 6)) ] && [ "$fh" -gt $((dh + 20)) ] ||
-    fail "a frame of ${fw}x$fh around a dialog of ${dw}x$dh has no title bar"
+  locate
   cp "$WORK/shot.png" "$SHOTS/main-window-wayland.png"
-  # The title bar draws the window icon, 22 pixels square, at its left.
-  colours=$(convert "$WORK/shot.png" -crop 22x22+$((fx + 8))+$((fy + 4)) -format %k info:)
+  # The title bar: the window icon at its left, and of buttons only the close box.
+  colours=$(convert "$WORK/shot.png" -crop 16x16+$((wx + 7))+$((wy + 7)) -format %k info:)
   [ "$colours" -gt 8 ] || fail "no window icon in the title bar ($colours colours where it goes)"
-  cx=$((fx + 3)) cy=$((fy + fh - 3 - dh))
+  buttons=$(atspi --buttons)
+  [ "$buttons" = "About.. Bye Close START STOP" ] || fail "the window has the buttons $buttons"
 
-  xdotool mousemove --window "$OUTPUT" $((cx + 4)) $((cy + 4))
+  # Keys go to the window under the pointer.
+  xdotool mousemove --window "$OUTPUT" $((wx + 4)) $((wy + 40))
   xdotool key space
   atspi --expect playing || fail "Space did not start the sound"
   timeout 2 parec --device=tocolo.monitor --raw --format=s16le --channels=1 >"$WORK/rec.raw" || true
@@ -90,13 +107,16 @@ dbus-run-session -- bash -euo pipefail -c '
   atspi --is about || fail "a right click and A did not open the About box from the window menu"
   xdotool key Return
   atspi --expect no-about || fail "Return did not close the About box"
+  click Bye
+  ended_by Bye
 
-  read -r bx by bw bh < <(atspi --extents Bye)
-  xdotool mousemove --window "$OUTPUT" $((cx + bx + bw / 2)) $((cy + by + bh / 2)) click 1
-  for _ in $(seq 50); do kill -0 $app 2>/dev/null || break; sleep 0.1; done
-  kill -0 $app 2>/dev/null && fail "Bye did not end tocolo"
-  status=0
-  wait $app || status=$?
-  [ $status -eq 0 ] || fail "Bye ended tocolo with status $status: $(tail -5 "$WORK/tocolo.err")"
+  # Started again, the close box ends it as well.
+  "$TOCOLO" 2>"$WORK/tocolo.err" &
+  app=$!
+  atspi --expect stopped
+  locate
+  click Close
+  ended_by "the close box"
 '
-echo "tocolo on weston: Space played and stopped, the window menu opened About, Bye quit"
+echo "tocolo on weston: its own title bar alone, Space played and stopped, the window menu opened"\
+  "About, Bye and the close box quit"
