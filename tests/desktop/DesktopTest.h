@@ -45,7 +45,6 @@ struct Setting {
 inline constexpr Setting kDefaults{kTwoThree, kClaves, 200};
 
 std::string Describe(const Setting& s);
-// The loop as the engine renders it for `setting`, on a device nobody plays.
 std::chrono::duration<double> LoopDuration(const Setting& setting);
 double Milliseconds(Clock::duration d);
 
