@@ -8,6 +8,7 @@
 #include <QDialog>
 #include <QLabel>
 #include <QMenu>
+#include <QPushButton>
 #include <QTest>
 #include <QTimer>
 #include <functional>
@@ -147,6 +148,20 @@ TEST_F(MainDialogTest, ByeReleasesTheEngineAndEndsWithOk) {
   EXPECT_EQ(window->result(), IDOK);
   EXPECT_EQ(dlg.Engine(), nullptr);
   EXPECT_EQ(Pull(100), std::vector<std::int16_t>(100, 0)) << "the device stopped with it";
+}
+
+// Qt keeps one default button per dialog; both of the template's look like one all the same.
+TEST_F(MainDialogTest, ByeAndAboutAreBothDrawnAsDefaultButtons) {
+  for (int id : {IDOK, IDC_ABOUT}) {
+    auto* button = static_cast<QPushButton*>(Item(id));
+    QPushButton plain(button->text(), window);
+    plain.setAutoDefault(false);
+    plain.resize(button->size());
+    const QImage plainLook = plain.grab().toImage();
+    plain.setDefault(true);
+    EXPECT_EQ(button->grab().toImage(), plain.grab().toImage()) << id;
+    EXPECT_NE(plain.grab().toImage(), plainLook) << "the style draws no default frame";
+  }
 }
 
 TEST_F(MainDialogTest, ClickingTheCheckedRadioRendersAgainAndRestarts) {
