@@ -78,11 +78,11 @@ DialogWindow::DialogWindow(DialogWindowOwner& owner, const DialogTemplate& dialo
   if ((dialogTemplate.styles & kDialogCaption) != 0 && DialogsDrawOwnTitleBar()) {
     // Qt drops the frameless hint while any title-bar button hint is set.
     setWindowFlags((windowFlags() & Qt::WindowType_Mask) | Qt::FramelessWindowHint);
-    const QMargins frame = OwnTitleBar::kFrame;
     auto* titleBar = new OwnTitleBar(this);
-    titleBar->setGeometry(frame.left(), frame.left(), size.width(), frame.top() - frame.left());
-    clientOrigin_ = QPoint(frame.left(), frame.top());
-    size = size.grownBy(frame);
+    titleBar->setGeometry(OwnTitleBar::kBorder, OwnTitleBar::kBorder, size.width(),
+                          OwnTitleBar::kHeight);
+    clientOrigin_ = QPoint(OwnTitleBar::kFrame.left(), OwnTitleBar::kFrame.top());
+    size = size.grownBy(OwnTitleBar::kFrame);
   }
   setFixedSize(size);
   CreateControls(dialogTemplate);

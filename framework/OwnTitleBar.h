@@ -16,8 +16,10 @@ bool DialogsDrawOwnTitleBar();
 // falls through to the window, which opens its window menu.
 class OwnTitleBar : public QWidget {
  public:
-  // Around the client area: a one-pixel border and the bar above.
-  static constexpr QMargins kFrame{1, 28, 1, 1};
+  static constexpr int kBorder = 1;
+  static constexpr int kHeight = 27;
+  // Around the client area: the border, and the bar above.
+  static constexpr QMargins kFrame{kBorder, kBorder + kHeight, kBorder, kBorder};
 
   explicit OwnTitleBar(QWidget* window);
 

@@ -3,7 +3,6 @@ and presses START and STOP through their actions. Exits 0 when every control is 
 its role, name and value and the presses did what they say.
 
 Other modes, for a test that drives tocolo with a real seat:
-  --bye              presses Bye through its action, and that is all
   --extents NAME     prints the rectangle of the push button or window of that name,
                      relative to its window: x y w h
   --expect STATE     waits up to 5 s for playing, stopped, about (the About box is open)
@@ -105,10 +104,7 @@ if not frame:
 
 start = one(nodes, pyatspi.ROLE_PUSH_BUTTON, "START")
 stop = one(nodes, pyatspi.ROLE_PUSH_BUTTON, "STOP")
-bye = one(nodes, pyatspi.ROLE_PUSH_BUTTON, "Bye")
-if "--bye" in sys.argv:
-    bye.queryAction().doAction(0)
-    sys.exit(0)
+one(nodes, pyatspi.ROLE_PUSH_BUTTON, "Bye")
 one(nodes, pyatspi.ROLE_PUSH_BUTTON, "About..")
 for group, options in (("Pattern", ("2-3", "3-2 (rumba)", "6/8")),
                        ("Tone", ("Claves", "Hand Clap", "Cowbell"))):

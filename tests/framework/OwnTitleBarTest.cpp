@@ -24,7 +24,7 @@ class CountingCloses : public QDialog {
 TEST(OwnTitleBar, CloseBoxAsksTheWindowToCloseAndTakesNoPartInTheTabCycle) {
   CountingCloses window;
   auto* bar = new OwnTitleBar(&window);
-  bar->setGeometry(0, 0, 200, OwnTitleBar::kFrame.top());
+  bar->setGeometry(0, 0, 200, OwnTitleBar::kHeight);
   auto* button = new QPushButton("OK", &window);
   button->setGeometry(10, 40, 60, 20);
   window.resize(200, 80);
