@@ -46,6 +46,11 @@ bool DesktopWaveDevice::Lost() const {
   return output == nullptr || output->Lost();
 }
 
+bool DesktopWaveDevice::PlayedOut() const {
+  const WaveDevice* output = Output();
+  return output != nullptr && output->PlayedOut();
+}
+
 std::uint64_t DesktopWaveDevice::Underruns() const {
   const WaveDevice* output = Output();
   return earlierUnderruns_ + (output != nullptr ? output->Underruns() : 0);

@@ -24,6 +24,7 @@ class DesktopWaveDevice final : public WaveDevice {
   bool Write(const WaveHeader& header) override;
   bool Reset() override;
   bool Lost() const override;
+  bool PlayedOut() const override;
   std::uint64_t Underruns() const override;
 
  private:

@@ -5,7 +5,7 @@ ManualWaveDevice::ManualWaveDevice(const WaveFormat& format) : format_(format) {
 bool ManualWaveDevice::Write(const WaveHeader& header) {
   std::lock_guard lock(mutex_);
   if (unplugged_ || header.data == nullptr) return false;
-  cursor_.Start(header.data, FramesOf(header, format_), LoopsOf(header));
+  StartCursor(cursor_, header, format_);
   ++writes_;
   return true;
 }
@@ -15,6 +15,11 @@ bool ManualWaveDevice::Reset() {
   if (unplugged_) return false;
   cursor_.Stop();
   return true;
+}
+
+bool ManualWaveDevice::PlayedOut() const {
+  std::lock_guard lock(mutex_);
+  return cursor_.PlayedOut();
 }
 
 void ManualWaveDevice::Pull(std::span<std::int16_t> out) {

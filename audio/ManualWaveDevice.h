@@ -15,6 +15,7 @@ class ManualWaveDevice final : public WaveDevice {
 
   bool Write(const WaveHeader& header) override;
   bool Reset() override;
+  bool PlayedOut() const override;
 
   // The next out.size() frames of sound.
   void Pull(std::span<std::int16_t> out);

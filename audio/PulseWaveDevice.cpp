@@ -143,7 +143,9 @@ bool PulseWaveDevice::Write(const WaveHeader& header) {
   pa_threaded_mainloop_lock(loop_.get());
   const bool ready = ready_;
   if (ready) {
-    cursor_.Start(header.data, FramesOf(header, format_), LoopsOf(header));
+    StartCursor(cursor_, header, format_);
+    tailLeft_ = EndingTailBytes();
+    playedOut_.store(false, std::memory_order_release);
     phase_ = Phase::Starting;
     // While an uncork is on its way, it starts this loop as well: a run of restarts costs
     // the server one start per round trip, however many there are.
@@ -169,6 +171,7 @@ bool PulseWaveDevice::Reset() {
   pa_threaded_mainloop_lock(loop_.get());
   // Once the lock is released, no callback reads the buffer the cursor pointed into.
   cursor_.Stop();
+  playedOut_.store(false, std::memory_order_release);
   const bool sounding = phase_ != Phase::Stopped;
   phase_ = Phase::Stopped;
   // Before the uncork is taken only the lead is playing, and taking it corks the stream.
@@ -283,6 +286,14 @@ void PulseWaveDevice::OnUncorked(bool success) {
 
 void PulseWaveDevice::OnUnderflow() {
   if (phase_ == Phase::Stopped) return;
+  if (phase_ == Phase::Draining) {
+    // Dry because all was played, the tail behind the last repetition included. Corking
+    // takes back only what the sink holds of that tail.
+    phase_ = Phase::Stopped;
+    Silence();
+    playedOut_.store(true, std::memory_order_release);
+    return;
+  }
   const std::uint64_t underruns = underruns_.fetch_add(1, std::memory_order_relaxed) + 1;
   pa_proplist* properties = StreamProperties(underruns);
   Forget(pa_stream_proplist_update(stream_.get(), PA_UPDATE_REPLACE, properties, nullptr, nullptr));
@@ -291,8 +302,21 @@ void PulseWaveDevice::OnUnderflow() {
 
 void PulseWaveDevice::WriteLoop(std::size_t bytes, pa_seek_mode_t seek) {
   // However much the server has asked for after a run of restarts, a queue's worth will do.
-  WriteFrames(stream_.get(), std::min(bytes, queueBytes_), seek,
+  bytes = std::min(bytes, queueBytes_);
+  const std::size_t fromLoop = static_cast<std::size_t>(
+      std::min<std::uint64_t>(bytes, cursor_.FramesLeft() * sizeof(std::int16_t)));
+  WriteFrames(stream_.get(), fromLoop, seek,
               [this](std::span<std::int16_t> out) { cursor_.Render(out); });
+  if (cursor_.FramesLeft() > 0) return;
+  const std::size_t tail = std::min(bytes - fromLoop, tailLeft_);
+  WriteSilence(tail, fromLoop > 0 ? PA_SEEK_RELATIVE : seek);
+  tailLeft_ -= tail;
+  if (tailLeft_ == 0) phase_ = Phase::Draining;
+}
+
+std::size_t PulseWaveDevice::EndingTailBytes() const {
+  // Twice what the sink holds: the last repetition is mixed before the queue runs dry.
+  return 2 * BytesOf(queue_.inSink, spec_);
 }
 
 void PulseWaveDevice::WriteSilence(std::size_t bytes, pa_seek_mode_t seek) {

@@ -21,6 +21,11 @@
 // of the silence still queued. So the loop joins the sound the sink is about to mix, and
 // whatever the sink already holds of the lead plays first: the loop is never rewound into
 // sound the sink has already passed on, and its first sample is always heard.
+//
+// Ending is the server's to tell. After the last repetition comes a short tail of silence
+// that carries it through the sink, then nothing more is written; when the queue runs dry,
+// the loop has been heard to its end: the stream is corked, that is no underrun, and the
+// device reports itself played out.
 class PulseWaveDevice final : public WaveDevice {
  public:
   // How much sound the server keeps queued. The defaults keep 300 ms queued, of which 50 ms
@@ -48,10 +53,12 @@ class PulseWaveDevice final : public WaveDevice {
   bool Write(const WaveHeader& header) override;
   bool Reset() override;
   bool Lost() const override { return lost_.load(std::memory_order_acquire); }
+  bool PlayedOut() const override { return playedOut_.load(std::memory_order_acquire); }
   std::uint64_t Underruns() const override { return underruns_.load(std::memory_order_relaxed); }
 
  private:
-  enum class Phase { Stopped, Starting, Playing };
+  // Draining: everything is written, the tail included; the server plays what it holds.
+  enum class Phase { Stopped, Starting, Playing, Draining };
 
   // The rest runs with the main loop locked.
   void OnContextState();
@@ -60,6 +67,7 @@ class PulseWaveDevice final : public WaveDevice {
   void MarkLost();
   void WriteLoop(std::size_t bytes, pa_seek_mode_t seek);
   void WriteSilence(std::size_t bytes, pa_seek_mode_t seek);
+  std::size_t EndingTailBytes() const;
   void OnUncorked(bool success);
   void Silence();
   void OnUnderflow();
@@ -86,7 +94,9 @@ class PulseWaveDevice final : public WaveDevice {
   std::string failure_;
   std::atomic<bool> lost_ = false;
   std::atomic<std::uint64_t> underruns_ = 0;
+  std::atomic<bool> playedOut_ = false;
   Phase phase_ = Phase::Stopped;
   bool uncorkPending_ = false;
+  std::size_t tailLeft_ = 0;  // bytes of silence still to follow the last repetition
   LoopCursor cursor_;
 };

@@ -80,10 +80,19 @@ bool SdlWaveDevice::Lost() const {
   return device_ == 0 || sdl_->GetAudioDeviceStatus(device_) == SDL_AUDIO_STOPPED;
 }
 
+bool SdlWaveDevice::PlayedOut() const {
+  // The fill callback has handed SDL the last frame; what SDL still holds is a period or so.
+  if (device_ == 0) return false;
+  sdl_->LockAudioDevice(device_);
+  const bool playedOut = cursor_.PlayedOut();
+  sdl_->UnlockAudioDevice(device_);
+  return playedOut;
+}
+
 bool SdlWaveDevice::Write(const WaveHeader& header) {
   if (header.data == nullptr || device_ == 0) return false;
   sdl_->LockAudioDevice(device_);
-  cursor_.Start(header.data, FramesOf(header, format_), LoopsOf(header));
+  StartCursor(cursor_, header, format_);
   sdl_->UnlockAudioDevice(device_);
   return true;
 }

@@ -23,6 +23,7 @@ class SdlWaveDevice final : public WaveDevice {
   bool Write(const WaveHeader& header) override;
   bool Reset() override;
   bool Lost() const override;
+  bool PlayedOut() const override;
   // Why the output could not be opened; empty if it was.
   const std::string& Failure() const { return failure_; }
 

@@ -10,3 +10,7 @@ std::uint32_t LoopsOf(const WaveHeader& header) {
   if ((header.flags & kLoopFlags) != kLoopFlags) return 1;
   return header.loops == 0 ? 1 : header.loops;
 }
+
+void StartCursor(LoopCursor& cursor, const WaveHeader& header, const WaveFormat& format) {
+  cursor.Start(header.data, FramesOf(header, format), LoopsOf(header), header.silentCycle);
+}

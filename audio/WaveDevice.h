@@ -1,5 +1,6 @@
 #pragma once
 
+#include "audio/LoopCursor.h"
 #include "audio/WaveFormat.h"
 
 // An open output device that loops one buffer in the background.
@@ -19,6 +20,10 @@ class WaveDevice {
   // sound server died, say). Nothing written is heard until the device is opened again.
   virtual bool Lost() const { return false; }
 
+  // True once every repetition of the last Write has been played: the output has fallen
+  // silent by itself. False again after the next Write or Reset.
+  virtual bool PlayedOut() const { return false; }
+
   // How often the output ran dry while playing, each time putting silence into the loop and
   // shifting every later stroke; 0 where the device cannot tell.
   virtual std::uint64_t Underruns() const { return 0; }
@@ -27,3 +32,5 @@ class WaveDevice {
 // Whole frames in a header's buffer, and how often they play, for a device of this format.
 std::uint32_t FramesOf(const WaveHeader& header, const WaveFormat& format);
 std::uint32_t LoopsOf(const WaveHeader& header);
+// Starts `cursor` on what the header describes.
+void StartCursor(LoopCursor& cursor, const WaveHeader& header, const WaveFormat& format);

@@ -15,7 +15,8 @@ struct WaveFormat {
 inline constexpr std::uint16_t kWaveFormatPcm = 1;
 
 // Describes the one buffer the output plays: `bufferLength` bytes from `data`, repeated
-// `loops` times in all when both loop flags are set.
+// `loops` times in all when both loop flags are set. With a `silentCycle` of 2 or more, the
+// last repetition of every cycle of that many plays as silence of the same length.
 struct WaveHeader {
   const std::int16_t* data = nullptr;
   std::uint32_t bufferLength = 0;
@@ -25,6 +26,7 @@ struct WaveHeader {
   std::uint32_t loops = 0;
   WaveHeader* next = nullptr;
   std::uintptr_t reserved = 0;
+  std::uint32_t silentCycle = 0;
 };
 
 inline constexpr std::uint32_t kWaveHeaderBeginLoop = 0x4;

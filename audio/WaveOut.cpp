@@ -42,6 +42,11 @@ bool CWaveOut::SetLength(std::uint32_t bytes) {
   return PrepareHeader();
 }
 
+bool CWaveOut::SetSilentCycle(std::uint32_t cycle) {
+  header.silentCycle = cycle;
+  return PrepareHeader();
+}
+
 // The device reads the buffer in place, so preparing only checks that there is a device.
 bool CWaveOut::PrepareHeader() const {
   return g_waveOut != nullptr;
@@ -82,5 +87,5 @@ bool CWaveOut::Stop() {
 }
 
 bool CWaveOut::IsPlaying() const {
-  return playing && g_waveOut != nullptr && !g_waveOut->Lost();
+  return playing && g_waveOut != nullptr && !g_waveOut->Lost() && !g_waveOut->PlayedOut();
 }

@@ -6,8 +6,8 @@
 
 // The output channel: plays one buffer on the default output device, looped a given number
 // of times, or stops it. The device is opened once per process and never closed by a
-// channel. Nothing is reported back from the device: `playing` says whether the channel
-// last started or stopped it successfully.
+// channel. `playing` says whether the channel last started or stopped it successfully; the
+// device is asked only whether it is still there and still has repetitions to play.
 class CWaveOut {
  public:
   CWaveOut();
@@ -19,6 +19,9 @@ class CWaveOut {
   bool InitHeader();
   bool SetBuffer(const std::int16_t* data);
   bool SetLength(std::uint32_t bytes);
+  // Every `cycle`-th repetition of the loop plays silent (2: every second; 0 or 1: none).
+  // Takes effect at the next Play.
+  bool SetSilentCycle(std::uint32_t cycle);
   void SetSampleRate(std::uint32_t samplesPerSec);
   void SetBitsPerSample(std::uint16_t bitsPerSample);
   void SetChannels(std::uint16_t channels);
@@ -27,7 +30,7 @@ class CWaveOut {
   bool Play(std::uint32_t loops);
   bool Stop();
   // Whether the channel started the device and has not stopped it since, unless the device
-  // has gone away meanwhile.
+  // has gone away meanwhile or has played every repetition and fallen silent.
   bool IsPlaying() const;
 
   const WaveHeader& Header() const { return header; }
