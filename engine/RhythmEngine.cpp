@@ -4,11 +4,25 @@
 #include <cstring>
 
 #include "engine/MessageBox.h"
+#include "engine/SaturatingMix.h"
 #include "engine/WaveImage.h"
 #include "res/Resources.h"
 
+namespace {
+
+// How often Play repeats the loop. A test build of the whole program makes it a handful, to
+// reach the end in seconds; the shipped program is always built with 1000.
+#ifdef TOCOLO_TEST_PLAY_LOOPS
+constexpr std::uint32_t kPlayLoops = TOCOLO_TEST_PLAY_LOOPS;
+#else
+constexpr std::uint32_t kPlayLoops = 1000;
+#endif
+
+}  // namespace
+
 CRhythmEngine::CRhythmEngine() {
   if (!LoadTones()) return;
+  LoadClick();
   // Render zero-fills what plays, so the rest is never touched and costs no memory: even the
   // slowest loop uses less than half of the buffer.
   loop = std::make_unique_for_overwrite<std::int16_t[]>(kLoopCapacity);
@@ -47,6 +61,18 @@ bool CRhythmEngine::LoadTones() {
   return true;
 }
 
+// Without a usable click the beat stays silent; the strokes are unaffected.
+void CRhythmEngine::LoadClick() {
+  WaveImageHeader header;
+  ChannelSlots channelSlots;
+  std::int32_t frames = 0;
+  const bool parsed = ParseWaveImage(res::FindResource(kClickResourceId, res::kTypeWave),
+                                     channelSlots, frames, header);
+  if (!parsed || header.channels != 1 || frames <= 0) return;
+  click = std::move(channelSlots[0]);
+  clickCount = frames;
+}
+
 bool CRhythmEngine::IsValidTempo(std::uint32_t tempo) {
   return tempo != 0 && LoopBytes(0, tempo) <= kLoopCapacity * sizeof(std::int16_t);
 }
@@ -66,6 +92,17 @@ void CRhythmEngine::SetPattern(std::int32_t index) {
 void CRhythmEngine::SetTone(std::int32_t index) {
   if (index < 0 || index >= kToneCount) return;
   tone = index;
+  Render();
+}
+
+void CRhythmEngine::SetBeat(bool on) {
+  beat = on;
+  Render();
+}
+
+void CRhythmEngine::SetSilentCycle(std::uint32_t cycle) {
+  silentCycle = cycle;
+  output.SetSilentCycle(cycle);
   Render();
 }
 
@@ -99,6 +136,19 @@ void CRhythmEngine::Render() {
     const std::size_t n = std::min(count, kLoopCapacity - position);
     std::memcpy(loop.get() + position, samples[tone].get(), n * sizeof(std::int16_t));
   }
+  if (beat) AddBeat(length >> 1);
   output.SetLength(length);
   if (wasPlaying) output.Play(kPlayLoops);
+}
+
+// Clicks on each beat, over the strokes already in place, cut at the loop's end.
+void CRhythmEngine::AddBeat(std::uint32_t frames) {
+  if (!click) return;
+  const std::uint32_t beats = BeatsPerLoop(pattern);
+  const std::span<std::int16_t> played(loop.get(), frames);
+  const std::span<const std::int16_t> sound(click.get(), static_cast<std::size_t>(clickCount));
+  for (std::uint32_t k = 0; k < beats; ++k) {
+    const auto position = static_cast<std::size_t>(std::uint64_t{frames} * k / beats);
+    MixSaturating(played.subspan(position), sound);
+  }
 }

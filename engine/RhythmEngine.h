@@ -14,9 +14,9 @@ class CRhythmEngine {
   static constexpr int kToneCount = 3;
   static constexpr int kPatternCount = 3;
   static constexpr std::array<int, kToneCount> kToneResourceIds = {149, 154, 152};
+  static constexpr int kClickResourceId = 155;          // the beat's click
   static constexpr std::size_t kLoopCapacity = 470400;  // samples
   static constexpr std::uint32_t kDefaultTempo = 195;
-  static constexpr std::uint32_t kPlayLoops = 1000;
   static constexpr std::uint32_t kBytesPerMinute = 44100 * 2 * 60;
 
   // Stroke positions of each pattern as fractions of the loop, six strokes each.
@@ -37,6 +37,11 @@ class CRhythmEngine {
   void SetTempo(std::uint32_t beatsPerMinute);
   void SetPattern(std::int32_t index);
   void SetTone(std::int32_t index);
+  // Practice aids, off in a fresh engine; each renders again like the setters above. With
+  // the beat on, a click sounds on every beat under the strokes. A silent cycle of n >= 2
+  // makes the last loop of every n silent (0 or 1: none).
+  void SetBeat(bool on);
+  void SetSilentCycle(std::uint32_t cycle);
 
   bool Play();
   bool Stop();
@@ -48,6 +53,8 @@ class CRhythmEngine {
   std::uint32_t Tempo() const { return tempo; }
   std::int32_t Pattern() const { return pattern; }
   std::int32_t Tone() const { return tone; }
+  bool Beat() const { return beat; }
+  std::uint32_t SilentCycle() const { return silentCycle; }
   // The loop buffer (empty if loading stopped early) and the byte length that plays.
   std::span<const std::int16_t> LoopBuffer() const;
   std::uint32_t LoopLength() const { return output.Header().bufferLength; }
@@ -60,6 +67,8 @@ class CRhythmEngine {
 
  private:
   bool LoadTones();
+  void LoadClick();
+  void AddBeat(std::uint32_t frames);
 
   CWaveOut output;
   std::array<std::unique_ptr<std::int16_t[]>, kToneCount> samples;
@@ -68,4 +77,8 @@ class CRhythmEngine {
   std::uint32_t tempo = kDefaultTempo;
   std::int32_t pattern = 0;
   std::int32_t tone = 0;
+  std::unique_ptr<std::int16_t[]> click;
+  std::int32_t clickCount = 0;
+  bool beat = false;
+  std::uint32_t silentCycle = 0;
 };

@@ -47,7 +47,7 @@ INSTANTIATE_TEST_SUITE_P(
                       // Each stroke cuts off the tail of the one before.
                       LoopCase{300, 1, 2, 141120, {0, 13230, 30870, 44100, 52920}}));
 
-TEST_F(EngineTest, PlaysTheLoopSeamlessly1000TimesThenFallsSilentStillPlaying) {
+TEST_F(EngineTest, PlaysTheLoopSeamlessly1000TimesThenFallsSilentAndSaysSo) {
   engine.SetTempo(300);
   engine.SetPattern(2);
   const std::vector<std::int16_t> loop = PlayedLoop();
@@ -65,9 +65,12 @@ TEST_F(EngineTest, PlaysTheLoopSeamlessly1000TimesThenFallsSilentStillPlaying) {
     played += n;
   }
   EXPECT_TRUE(exact);
+  EXPECT_FALSE(engine.IsPlaying());
   const std::vector<std::int16_t> after = Pull(loop.size());
   EXPECT_TRUE(std::all_of(after.begin(), after.end(), [](std::int16_t s) { return s == 0; }));
+  engine.Play();
   EXPECT_TRUE(engine.IsPlaying());
+  EXPECT_EQ(Pull(loop.size()), loop) << "played again from the first sample";
 }
 
 // 195 gives a loop of an odd number of bytes: only whole samples play.
@@ -130,6 +133,78 @@ TEST_F(EngineTest, ValuesTheLoopCannotBeRenderedForAreIgnored) {
   // The slowest tempo whose loop still fits the buffer exactly.
   engine.SetTempo(45);
   EXPECT_EQ(engine.LoopLength(), CRhythmEngine::kLoopCapacity * 2);
+}
+
+struct BeatCase {
+  std::int32_t pattern;
+  std::int32_t tone;
+  std::uint32_t tempo;
+  std::vector<std::size_t> strokes;
+  std::size_t beats;
+};
+
+class BeatUnderTheClave : public EngineTest, public ::testing::WithParamInterface<BeatCase> {};
+
+// The click goes over the finished loop on every beat; off again, the loop is as before.
+TEST_P(BeatUnderTheClave, AddsTheClickOnEachBeatOverTheStrokes) {
+  const BeatCase& c = GetParam();
+  engine.SetTone(c.tone);
+  engine.SetPattern(c.pattern);
+  engine.SetTempo(c.tempo);
+  const std::vector<std::int16_t> without = PlayedLoop();
+  engine.SetBeat(true);
+  std::vector<std::int16_t> expected = StrokesAt(c.strokes, ToneSamples(c.tone), without.size());
+  EXPECT_EQ(without, expected);
+  MixAt(expected, BeatPositions(without.size(), c.beats), ClickSamples());
+  EXPECT_TRUE(PlayedLoop() == expected);
+  engine.SetBeat(false);
+  EXPECT_TRUE(PlayedLoop() == without);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Beats, BeatUnderTheClave,
+    ::testing::Values(BeatCase{0, 0, 200, {13230, 26460, 52920, 72765, 92610}, 8},
+                      BeatCase{1, 1, 195, {0, 20353, 47491, 67845, 81414}, 8},
+                      BeatCase{2, 2, 300, {0, 8820, 22050, 30870, 39690, 48510}, 6}));
+
+// Loud strokes under the click clip at full scale; a sum that wrapped would flip its sign.
+TEST(EngineBeat, LoudOverlapsSaturateInsteadOfWrapping) {
+  ManualWaveDevice device(kCdMono);
+  ScopedWaveDeviceOverride useDevice(&device);
+  const auto loud = MakeWaveImage({}, Samples16(std::vector<std::int16_t>(200, 30000)));
+  const auto quiet = MakeWaveImage({}, Samples16(std::vector<std::int16_t>(200, -30000)));
+  const auto click = MakeWaveImage({}, Samples16({10000, -10000, 10000, -10000, 10000}));
+  res::ScopedResourceOverride claves(149, res::kTypeWave, loud);
+  res::ScopedResourceOverride hand(154, res::kTypeWave, quiet);
+  res::ScopedResourceOverride beat(CRhythmEngine::kClickResourceId, res::kTypeWave, click);
+  CRhythmEngine engine;
+  engine.SetTempo(200);
+  engine.SetPattern(1);  // a stroke opens the loop, on the first beat
+  engine.SetBeat(true);
+  auto first = [&] {
+    const auto loop = engine.LoopBuffer();
+    return std::vector<std::int16_t>(loop.begin(), loop.begin() + 6);
+  };
+  EXPECT_EQ(first(), (std::vector<std::int16_t>{32767, 20000, 32767, 20000, 32767, 30000}));
+  engine.SetTone(1);
+  EXPECT_EQ(first(), (std::vector<std::int16_t>{-20000, -32768, -20000, -32768, -20000, -30000}));
+}
+
+TEST_F(EngineTest, SilentLoopsAreAllZerosOnTheGridAndAChangeRestartsOnASoundingLoop) {
+  engine.SetTempo(300);
+  engine.SetPattern(2);
+  const std::vector<std::int16_t> loop = PlayedLoop();
+  const std::vector<std::int16_t> gap(loop.size(), 0);
+  engine.SetSilentCycle(4);
+  EXPECT_EQ(PlayedLoop(), loop) << "silence is the output's: the loop itself is unchanged";
+  engine.Play();
+  for (int k = 0; k < 8; ++k) EXPECT_EQ(Pull(loop.size()), k % 4 == 3 ? gap : loop) << k;
+  Pull(1234);
+  engine.SetSilentCycle(2);  // while playing: a restart, sounding first
+  EXPECT_TRUE(engine.IsPlaying());
+  for (int k = 0; k < 4; ++k) EXPECT_EQ(Pull(loop.size()), k % 2 == 1 ? gap : loop) << k;
+  engine.SetSilentCycle(0);
+  for (int k = 0; k < 3; ++k) EXPECT_EQ(Pull(loop.size()), loop) << k;
 }
 
 TEST_F(EngineTest, DestructionStopsTheDeviceBeforeTheLoopIsReleased) {

@@ -7,6 +7,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "engine/WaveImage.h"
 #include "res/Resources.h"
@@ -82,5 +83,47 @@ INSTANTIATE_TEST_SUITE_P(Tones, EmbeddedSoundsTest,
                          [](const testing::TestParamInfo<EmbeddedTone>& info) {
                            return std::string(info.param.name);
                          });
+
+}  // namespace
+
+namespace {
+
+// How often the sound crosses zero per second: a crude pitch, enough to tell sounds apart.
+double CrossingsPerSecond(std::span<const std::int16_t> samples) {
+  int crossings = 0;
+  for (std::size_t i = 1; i < samples.size(); ++i) {
+    if ((samples[i - 1] < 0) != (samples[i] < 0)) ++crossings;
+  }
+  return crossings * static_cast<double>(kPlaybackRate) / static_cast<double>(samples.size());
+}
+
+std::vector<std::int16_t> Embedded(int id) {
+  ChannelSlots channelSlots;
+  std::int32_t frames = 0;
+  WaveImageHeader header;
+  if (!ParseWaveImage(res::FindResource(id, res::kTypeWave), channelSlots, frames, header) ||
+      header.channels != 1)
+    return {};
+  return {channelSlots[0].get(), channelSlots[0].get() + frames};
+}
+
+// The beat's click: short, 12 dB under the tones, and higher than any of them, so it is
+// heard under the strokes and never taken for one.
+TEST(EmbeddedClick, IsAShortQuietTickAboveEveryTone) {
+  const std::vector<std::int16_t> click = Embedded(155);
+  ASSERT_FALSE(click.empty());
+  EXPECT_LE(click.size(), kPlaybackRate / 50) << "longer than 20 ms";
+  // round(32767 * 10^(-15/20))
+  EXPECT_NEAR(PeakOf(click), 5827, 1);
+  EXPECT_LT(std::abs(click.front()), 64);
+  EXPECT_EQ(click.back(), 0);
+  const double clickRate = CrossingsPerSecond(click);
+  for (int tone : {149, 154, 152}) {
+    const std::vector<std::int16_t> samples = Embedded(tone);
+    // The tones' strikes, over the click's length, where they are loudest.
+    const auto strike = std::span(samples).first(click.size());
+    EXPECT_GT(clickRate, 1.5 * CrossingsPerSecond(strike)) << tone;
+  }
+}
 
 }  // namespace

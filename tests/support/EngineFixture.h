@@ -13,16 +13,39 @@
 
 inline constexpr WaveFormat kCdMono{kWaveFormatPcm, 1, 44100, 88200, 2, 16};
 
-// A tone's samples as the embedded image holds them.
-inline std::vector<std::int16_t> ToneSamples(int tone) {
+// An embedded sound's samples as its image holds them.
+inline std::vector<std::int16_t> SoundSamples(int id) {
   ChannelSlots channelSlots;
   std::int32_t frames = 0;
   WaveImageHeader header;
   const bool ok =
-      ParseWaveImage(res::FindResource(CRhythmEngine::kToneResourceIds[tone], res::kTypeWave),
-                     channelSlots, frames, header);
+      ParseWaveImage(res::FindResource(id, res::kTypeWave), channelSlots, frames, header);
   if (!ok) return {};
   return {channelSlots[0].get(), channelSlots[0].get() + frames};
+}
+inline std::vector<std::int16_t> ToneSamples(int tone) {
+  return SoundSamples(CRhythmEngine::kToneResourceIds[tone]);
+}
+inline std::vector<std::int16_t> ClickSamples() {
+  return SoundSamples(CRhythmEngine::kClickResourceId);
+}
+
+// The beat's sample positions in a loop of `frames`: beat k at frames * k / beats.
+inline std::vector<std::size_t> BeatPositions(std::size_t frames, std::size_t beats) {
+  std::vector<std::size_t> positions;
+  for (std::size_t k = 0; k < beats; ++k) positions.push_back(frames * k / beats);
+  return positions;
+}
+
+// `sound` added into `mix` at each position, every sum held within 16 bits, cut at the end.
+inline void MixAt(std::vector<std::int16_t>& mix, const std::vector<std::size_t>& positions,
+                  const std::vector<std::int16_t>& sound) {
+  for (std::size_t p : positions) {
+    for (std::size_t i = 0; i < sound.size() && p + i < mix.size(); ++i) {
+      const int sum = mix[p + i] + sound[i];
+      mix[p + i] = static_cast<std::int16_t>(sum > 32767 ? 32767 : sum < -32768 ? -32768 : sum);
+    }
+  }
 }
 
 // The sound `frames` long with `tone` started at each position, a later stroke cutting off

@@ -12,6 +12,8 @@ constexpr double kRate = 44100.0;
 constexpr double kPi = 3.14159265358979323846;
 // round(32767 * 10^(-3/20)): every tone peaks at -3 dBFS.
 constexpr double kPeak = 23197.0;
+// round(32767 * 10^(-15/20)): the beat's click sits 12 dB under the tones.
+constexpr double kClickPeak = 5827.0;
 
 double Seconds(std::size_t n) {
   return static_cast<double>(n) / kRate;
@@ -69,7 +71,7 @@ void Apply(Filter kind, double frequency, double q, std::span<double> signal) {
 // the common peak. The offset is taken under the window: removing the plain mean before
 // windowing would let the ramps bring some back.
 std::vector<std::int16_t> Finish(std::span<const double> signal, std::size_t fadeIn,
-                                 std::size_t fadeOut) {
+                                 std::size_t fadeOut, double level = kPeak) {
   const std::size_t count = signal.size();
   std::vector<double> window(count);
   double weighted = 0.0, weight = 0.0;
@@ -86,7 +88,7 @@ std::vector<std::int16_t> Finish(std::span<const double> signal, std::size_t fad
   }
   std::vector<std::int16_t> out(count);
   for (std::size_t n = 0; n < count; ++n) {
-    out[n] = static_cast<std::int16_t>(std::lround(window[n] * kPeak / peak));
+    out[n] = static_cast<std::int16_t>(std::lround(window[n] * level / peak));
   }
   return out;
 }
@@ -170,4 +172,16 @@ Tone SynthesiseCowbell() {
         Rise(n, Samples(0.0008)) * (0.6 * std::exp(-t / 0.012) + 0.4 * std::exp(-t / 0.15));
   }
   return {"cowbell.wav", 44100, Finish(signal, 4, Samples(0.008))};
+}
+
+// A short tick of high noise: no pitch, and above every tone's band, so it is heard as the
+// beat underneath rather than as another stroke.
+Tone SynthesiseClick() {
+  std::vector<double> signal(Samples(0.015));
+  std::uint32_t seed = 0x6C8E9CF5u;
+  for (std::size_t n = 0; n < signal.size(); ++n) {
+    signal[n] = NextNoise(seed) * std::exp(-Seconds(n) / 0.0025);
+  }
+  Apply(Filter::kHighPass, 5000.0, 0.7, signal);
+  return {"click.wav", 44100, Finish(signal, 4, Samples(0.003), kClickPeak)};
 }

@@ -12,8 +12,9 @@ struct Tone {
   std::vector<std::int16_t> samples;
 };
 
-// Each is deterministic: the same samples on every run and machine, peaking at -3 dBFS,
-// free of DC, starting and ending at zero.
+// Each is deterministic: the same samples on every run and machine, peaking at -3 dBFS
+// (the click at -15 dBFS), free of DC, starting and ending at zero.
 Tone SynthesiseClaves();
 Tone SynthesiseHandclap();
 Tone SynthesiseCowbell();
+Tone SynthesiseClick();

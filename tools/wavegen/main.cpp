@@ -1,5 +1,5 @@
-// tocolo_wavegen <output-dir>: writes the tones the application embeds as canonical
-// 16-bit mono RIFF/WAVE files.
+// tocolo_wavegen <output-dir>: writes the tones and the beat's click the application embeds as
+// canonical 16-bit mono RIFF/WAVE files.
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
@@ -40,7 +40,8 @@ int main(int argc, char** argv) {
     return 2;
   }
   const std::filesystem::path directory = argv[1];
-  for (const Tone& tone : {SynthesiseClaves(), SynthesiseHandclap(), SynthesiseCowbell()}) {
+  for (const Tone& tone :
+       {SynthesiseClaves(), SynthesiseHandclap(), SynthesiseCowbell(), SynthesiseClick()}) {
     const std::filesystem::path path = directory / tone.fileName;
     if (!WriteFile(path, EncodeWave(tone.headerRate, tone.samples))) {
       std::fprintf(stderr, "tocolo_wavegen: cannot write %s\n", path.c_str());
