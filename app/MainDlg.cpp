@@ -13,6 +13,7 @@
 namespace {
 
 constexpr int kIconMetric = 32;  // the desktop's standard icon size
+constexpr int kPlayingCheckMs = 100;
 
 // The tempo a slider position stands for: 100 + 2 x position over the default range.
 int TempoAt(int position, int min, int max) {
@@ -24,7 +25,10 @@ int TempoAt(int position, int min, int max) {
 CMainDlg::CMainDlg(CWnd* pParent)
     : CDialog(IDD_TOCOLO_DIALOG, pParent),
       m_hIcon(LoadIconResource(IDR_MAINFRAME)),
-      m_lastPos(std::numeric_limits<std::int32_t>::min()) {}
+      m_lastPos(std::numeric_limits<std::int32_t>::min()) {
+  m_playingTimer.setInterval(kPlayingCheckMs);
+  QObject::connect(&m_playingTimer, &QTimer::timeout, [this] { OnPlayingTimer(); });
+}
 
 CMainDlg::~CMainDlg() = default;
 
@@ -59,6 +63,7 @@ bool CMainDlg::OnInitDialog() {
   CDialog::OnInitDialog();
 
   if (CMenu* pSysMenu = GetSystemMenu(false)) {
+    AppendPracticeAids(*pSysMenu);
     const QString strAboutMenu = LoadStringResource(IDS_ABOUTBOX);
     if (!strAboutMenu.isEmpty()) {
       pSysMenu->AppendMenu(MF_SEPARATOR);
@@ -81,13 +86,51 @@ bool CMainDlg::OnInitDialog() {
   return true;  // the dialog manager chooses the first focus
 }
 
+// Before the separator and About item that come last: both aids off, as at every start.
+void CMainDlg::AppendPracticeAids(CMenu& menu) {
+  menu.AppendMenu(MF_SEPARATOR);
+  menu.AppendMenu(MF_STRING, IDM_BEAT, QStringLiteral("&Beat"));
+  menu.CheckMenuItem(IDM_BEAT, MF_UNCHECKED);
+  menu.AppendMenu(MF_SEPARATOR);
+  menu.AppendMenu(MF_STRING, IDM_SILENT_OFF, QStringLiteral("Silent loops &off"));
+  menu.AppendMenu(MF_STRING, IDM_SILENT_EVERY_SECOND, QStringLiteral("&Every second loop silent"));
+  menu.AppendMenu(MF_STRING, IDM_SILENT_ONE_IN_FOUR, QStringLiteral("One silent loop in &four"));
+  menu.CheckMenuRadioItem(IDM_SILENT_OFF, IDM_SILENT_ONE_IN_FOUR, IDM_SILENT_OFF);
+}
+
 void CMainDlg::OnSysCommand(unsigned nID, long lParam) {
-  if ((nID & 0xFFF0) == IDM_ABOUTBOX) {
-    CAboutDlg dlgAbout;
-    dlgAbout.DoModal();
-  } else {
-    CDialog::OnSysCommand(nID, lParam);
+  switch (nID & 0xFFF0) {
+    case IDM_ABOUTBOX: {
+      CAboutDlg dlgAbout;
+      dlgAbout.DoModal();
+      break;
+    }
+    case IDM_BEAT:
+      OnBeat();
+      break;
+    case IDM_SILENT_OFF:
+    case IDM_SILENT_EVERY_SECOND:
+    case IDM_SILENT_ONE_IN_FOUR:
+      OnSilentLoops(nID & 0xFFF0);
+      break;
+    default:
+      CDialog::OnSysCommand(nID, lParam);
   }
+}
+
+// Like any other setting, a change while playing restarts the loop from its first sample.
+void CMainDlg::OnBeat() {
+  if (!m_engine) return;
+  m_engine->SetBeat(!m_engine->Beat());
+  GetSystemMenu(false)->CheckMenuItem(IDM_BEAT, m_engine->Beat() ? MF_CHECKED : MF_UNCHECKED);
+}
+
+void CMainDlg::OnSilentLoops(unsigned nID) {
+  if (!m_engine) return;
+  m_engine->SetSilentCycle(nID == IDM_SILENT_EVERY_SECOND  ? 2
+                           : nID == IDM_SILENT_ONE_IN_FOUR ? 4
+                                                           : 0);
+  GetSystemMenu(false)->CheckMenuRadioItem(IDM_SILENT_OFF, IDM_SILENT_ONE_IN_FOUR, nID);
 }
 
 void CMainDlg::OnPaint() {
@@ -131,6 +174,15 @@ void CMainDlg::UpdateButtons() {
     m_stop.EnableWindow(false);
     m_start.SetFocus();
   }
+  if (m_engine && m_engine->IsPlaying()) {
+    m_playingTimer.start();
+  } else {
+    m_playingTimer.stop();
+  }
+}
+
+void CMainDlg::OnPlayingTimer() {
+  if (!m_engine || !m_engine->IsPlaying()) UpdateButtons();
 }
 
 void CMainDlg::OnStart() {
@@ -168,6 +220,7 @@ void CMainDlg::OnToneCowbell() {
 }
 
 void CMainDlg::OnBye() {
+  m_playingTimer.stop();
   m_engine.reset();
   CDialog::OnOK();
 }

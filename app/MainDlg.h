@@ -1,17 +1,19 @@
 #pragma once
 
 #include <QIcon>
+#include <QTimer>
 #include <cstdint>
 #include <memory>
 
 #include "engine/RhythmEngine.h"
 #include "framework/BitmapButton.h"
 #include "framework/Dialog.h"
+#include "framework/Menu.h"
 #include "framework/SliderCtrl.h"
 
 // The main window: pattern and tone radio buttons, the tempo slider and its label, START
-// and STOP (and the space bar), Bye and About.. . Every action becomes a call on the
-// rhythm engine, which the dialog owns.
+// and STOP (and the space bar), Bye and About.. ; the practice aids in the window menu.
+// Every action becomes a call on the rhythm engine, which the dialog owns.
 class CMainDlg : public CDialog {
  public:
   explicit CMainDlg(CWnd* pParent = nullptr);
@@ -42,6 +44,10 @@ class CMainDlg : public CDialog {
   void OnToneCowbell();
   void OnAbout();
   void UpdateButtons();
+  void AppendPracticeAids(CMenu& menu);
+  void OnBeat();
+  void OnSilentLoops(unsigned nID);
+  void OnPlayingTimer();
 
   CBitmapButton m_start;
   CBitmapButton m_stop;
@@ -50,4 +56,7 @@ class CMainDlg : public CDialog {
   std::int32_t m_lastPos;  // starts where no slider position is, so the first paint counts
   std::int32_t m_tempo = 0;
   std::unique_ptr<CRhythmEngine> m_engine;
+  // While the window shows playing, looks whether the output still plays: after its last
+  // repetition it falls silent by itself, and the window must then show stopped.
+  QTimer m_playingTimer;
 };

@@ -32,3 +32,9 @@ inline constexpr int IDC_ABOUT_LABEL = 1022;
 
 // The About item of the system menu.
 inline constexpr unsigned IDM_ABOUTBOX = 0x0010;
+// The practice aids in the system menu: the beat, and the silent-loop choices. System
+// commands keep their low four bits clear.
+inline constexpr unsigned IDM_BEAT = 0x0020;
+inline constexpr unsigned IDM_SILENT_OFF = 0x0030;
+inline constexpr unsigned IDM_SILENT_EVERY_SECOND = 0x0040;
+inline constexpr unsigned IDM_SILENT_ONE_IN_FOUR = 0x0050;

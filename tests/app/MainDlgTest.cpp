@@ -3,6 +3,7 @@
 #include <QAbstractButton>
 #include <QAccessible>
 #include <QAccessibleValueInterface>
+#include <QActionGroup>
 #include <QApplication>
 #include <QContextMenuEvent>
 #include <QDialog>
@@ -309,6 +310,101 @@ TEST_F(MainDialogTest, AboutBoxOpensFromItsButtonAndFromTheWindowMenu) {
   EXPECT_EQ(items.last()->text(), "About version( &A)...");
   WithModal([&] { items.last()->trigger(); }, checkAbout);
   EXPECT_TRUE(window->isVisible());
+}
+
+// The output falls silent after its last repetition; the window follows within its check
+// and is then exactly as after STOP.
+TEST_F(MainDialogTest, AfterTheLastRepetitionTheWindowShowsStoppedAndOneSpacePlaysAgain) {
+  QTest::mouseClick(Item(IDC_PATTERN68), Qt::LeftButton);
+  Item(IDC_SLIDER)->setFocus();
+  Key(Qt::Key_End);
+  ASSERT_TRUE(WaitForTempo(300));
+  const std::vector<std::int16_t> loop = ::PlayedLoop(engine());
+  ASSERT_EQ(loop.size(), 52920u);  // 1.2 s: the 1000 take 20 minutes at the sound card's pace
+  Key(Qt::Key_Space);
+  ASSERT_TRUE(engine().IsPlaying());
+  for (int k = 0; k < 999; ++k) Pull(loop.size());
+  EXPECT_EQ(Pull(loop.size() - 1), std::vector<std::int16_t>(loop.begin(), loop.end() - 1));
+  QTest::qWait(300);
+  EXPECT_FALSE(Item(IDC_START)->isEnabled()) << "one sample of the last loop is still to play";
+  Pull(1);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return Item(IDC_START)->isEnabled(); }, 1000));
+  EXPECT_FALSE(engine().IsPlaying());
+  EXPECT_FALSE(Item(IDC_STOP)->isEnabled());
+  EXPECT_EQ(QApplication::focusWidget(), Item(IDC_START));
+  Key(Qt::Key_Space);
+  EXPECT_TRUE(engine().IsPlaying());
+  EXPECT_EQ(QApplication::focusWidget(), Item(IDC_STOP));
+  EXPECT_EQ(Pull(loop.size()), loop) << "from the loop's first sample";
+}
+
+// Alt+Space, as where the window manager leaves it to the window.
+QMenu* OpenWindowMenu() {
+  QTest::keyClick(QApplication::focusWidget(), Qt::Key_Space, Qt::AltModifier);
+  if (!QTest::qWaitFor([] { return QApplication::activePopupWidget() != nullptr; })) return nullptr;
+  return qobject_cast<QMenu*>(QApplication::activePopupWidget());
+}
+
+// Each aid by its mnemonic; the menu shows what is chosen, and About stays last.
+TEST_F(MainDialogTest, WindowMenuOffersTheAidsWithTheirStatesBeforeAboutAndMnemonicsChoose) {
+  QMenu* menu = OpenWindowMenu();
+  ASSERT_NE(menu, nullptr);
+  QStringList texts;
+  for (QAction* item : menu->actions()) texts << (item->isSeparator() ? "-" : item->text());
+  EXPECT_EQ(texts, (QStringList{"&Close", "-", "&Beat", "-", "Silent loops &off",
+                                "&Every second loop silent", "One silent loop in &four", "-",
+                                "About version( &A)..."}));
+  auto state = [&] {
+    QString shown;
+    for (QAction* item : menu->actions()) {
+      if (item->isSeparator() || !item->isCheckable()) continue;
+      const bool choice = item->actionGroup() != nullptr && item->actionGroup()->isExclusive();
+      shown += QString(choice ? "(%1)" : "[%1]").arg(item->isChecked() ? "x" : " ");
+    }
+    return shown;
+  };
+  EXPECT_EQ(state(), "[ ](x)( )( )") << "both off at start";
+  menu->close();
+
+  struct Choice {
+    Qt::Key key;
+    bool beat;
+    std::uint32_t cycle;
+    QString shown;
+  };
+  for (const Choice& c :
+       {Choice{Qt::Key_B, true, 0, "[x](x)( )( )"}, Choice{Qt::Key_E, true, 2, "[x]( )(x)( )"},
+        Choice{Qt::Key_F, true, 4, "[x]( )( )(x)"}, Choice{Qt::Key_B, false, 4, "[ ]( )( )(x)"},
+        Choice{Qt::Key_O, false, 0, "[ ](x)( )( )"}}) {
+    menu = OpenWindowMenu();
+    ASSERT_NE(menu, nullptr);
+    QTest::keyClick(menu, c.key);
+    EXPECT_FALSE(menu->isVisible());
+    EXPECT_EQ(engine().Beat(), c.beat);
+    EXPECT_EQ(engine().SilentCycle(), c.cycle);
+    EXPECT_EQ(state(), c.shown);
+  }
+  EXPECT_TRUE(window->isVisible()) << "no aid closes the window";
+}
+
+// A choice while playing restarts the loop, like any other setting, and plays on.
+TEST_F(MainDialogTest, AChoiceWhilePlayingRestartsTheLoopWithTheAid) {
+  Key(Qt::Key_Space);
+  const std::vector<std::int16_t> plain = ::PlayedLoop(engine());
+  Pull(30000);
+  QMenu* menu = OpenWindowMenu();
+  ASSERT_NE(menu, nullptr);
+  QTest::keyClick(menu, Qt::Key_B);
+  EXPECT_TRUE(engine().IsPlaying());
+  const std::vector<std::int16_t> withBeat = ::PlayedLoop(engine());
+  EXPECT_NE(withBeat, plain);
+  EXPECT_EQ(Pull(withBeat.size()), withBeat);
+  menu = OpenWindowMenu();
+  ASSERT_NE(menu, nullptr);
+  QTest::keyClick(menu, Qt::Key_E);
+  EXPECT_EQ(Pull(withBeat.size()), withBeat);
+  EXPECT_EQ(Pull(withBeat.size()), std::vector<std::int16_t>(withBeat.size(), 0));
+  EXPECT_EQ(QApplication::focusWidget(), Item(IDC_STOP));
 }
 
 }  // namespace
