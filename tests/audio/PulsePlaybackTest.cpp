@@ -49,4 +49,44 @@ TEST(PulsePlayback, ShallowQueueRunsDryUnderTheSameStallsAndTheCountShowsIt) {
   EXPECT_GT(device.Underruns(), 0u);
 }
 
+// The server says when the loop has run out: every repetition is heard whole, then silence,
+// and the end is neither an underrun nor left unreported.
+TEST(PulsePlayback, LastRepetitionIsHeardWholeThenTheDeviceReportsItPlayedOut) {
+  PulseWaveDevice device(kCdMono);
+  ASSERT_TRUE(device.WaitUntilReady(5s)) << device.Failure();
+  ParecRecorder recorder("tocolo.monitor");
+  ASSERT_TRUE(recorder.WaitForSamples(4410, 5s));
+  Sound loop(4410);  // 100 ms that end loud, so a cut tail would show
+  for (std::size_t i = 0; i < loop.size(); ++i) loop[i] = static_cast<std::int16_t>(i * 7 + 1);
+  WaveHeader header;
+  header.data = loop.data();
+  header.bufferLength = static_cast<std::uint32_t>(loop.size() * 2);
+  header.flags = kWaveHeaderBeginLoop | kWaveHeaderEndLoop;
+  header.loops = 5;
+  header.silentCycle = 2;
+  ASSERT_TRUE(device.Write(header));
+  EXPECT_FALSE(device.PlayedOut());
+  const auto deadline = std::chrono::steady_clock::now() + 3s;
+  while (!device.PlayedOut() && std::chrono::steady_clock::now() < deadline)
+    std::this_thread::sleep_for(10ms);
+  EXPECT_TRUE(device.PlayedOut());
+  std::this_thread::sleep_for(300ms);
+  recorder.Finish();
+  EXPECT_EQ(device.Underruns(), 0u);
+
+  const Sound& rec = recorder.samples();
+  const std::optional<std::size_t> start = FindLoopStart(rec, loop);
+  ASSERT_TRUE(start);
+  const Sound gap(loop.size(), 0);
+  for (std::size_t k = 0; k < 6; ++k) {
+    const Sound& expected = k == 5 || k % 2 == 1 ? gap : loop;  // the sixth: after the end
+    ASSERT_GE(rec.size(), *start + (k + 1) * loop.size());
+    EXPECT_TRUE(
+        std::equal(expected.begin(), expected.end(), rec.begin() + *start + k * loop.size()))
+        << "repetition " << k;
+  }
+  device.Reset();
+  EXPECT_FALSE(device.PlayedOut());
+}
+
 }  // namespace
