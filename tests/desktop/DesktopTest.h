@@ -56,8 +56,9 @@ void ExpectOnGrid(const std::vector<std::size_t>& onsets, const Setting& setting
 
 class DesktopTest : public ::testing::Test {
  protected:
-  explicit DesktopTest(unsigned rate = 44100, std::chrono::milliseconds recorderLatency = 5ms)
-      : recorder("tocolo.monitor", rate, recorderLatency) {}
+  explicit DesktopTest(unsigned rate = 44100, std::chrono::milliseconds recorderLatency = 5ms,
+                       const char* program = TOCOLO_PROGRAM)
+      : session(program), recorder("tocolo.monitor", rate, recorderLatency) {}
 
   void SetUp() override;
   // The program's stream must not have run dry more often than underrunsExpected says.
@@ -78,7 +79,7 @@ class DesktopTest : public ::testing::Test {
     return ExpectLoopPlays(recorder.samples(), setting, from, loops);
   }
 
-  DesktopSession session{TOCOLO_PROGRAM};
+  DesktopSession session;
   ParecRecorder recorder;
   std::optional<ProcessStaller> staller;
   std::uint64_t underrunsExpected = 0;
