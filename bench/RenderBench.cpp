@@ -1,4 +1,5 @@
-// Render against the bare memory work it consists of, and a setter on the real device.
+// Render against the bare memory work it consists of, with the beat off and on, and a setter
+// on the real device.
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
@@ -24,6 +25,7 @@ void Render(benchmark::State& state) {
   CRhythmEngine engine;
   engine.SetPattern(static_cast<std::int32_t>(state.range(1)));
   engine.SetTempo(static_cast<std::uint32_t>(state.range(0)));
+  engine.SetBeat(state.range(2) != 0);
   for (auto _ : state) {
     engine.Render();
     benchmark::DoNotOptimize(engine.LoopBuffer().data());
@@ -31,7 +33,7 @@ void Render(benchmark::State& state) {
   }
 }
 
-// The same bytes zero-filled and copied, with nothing else.
+// The same bytes zero-filled and copied, with nothing else: no click mixed in either.
 void MemsetMemcpy(benchmark::State& state) {
   const auto tempo = static_cast<std::uint32_t>(state.range(0));
   const auto pattern = static_cast<std::int32_t>(state.range(1));
@@ -68,12 +70,20 @@ void SetterWhilePlaying(benchmark::State& state) {
 
 void RenderArgs(benchmark::internal::Benchmark* b) {
   for (std::uint32_t tempo : kTempos) {
+    for (int pattern = 0; pattern < 3; ++pattern) {
+      for (int beat = 0; beat < 2; ++beat) b->Args({tempo, pattern, beat});
+    }
+  }
+}
+
+void BaselineArgs(benchmark::internal::Benchmark* b) {
+  for (std::uint32_t tempo : kTempos) {
     for (int pattern = 0; pattern < 3; ++pattern) b->Args({tempo, pattern});
   }
 }
 
 BENCHMARK(Render)->Apply(RenderArgs)->MinWarmUpTime(0.2);
-BENCHMARK(MemsetMemcpy)->Apply(RenderArgs)->MinWarmUpTime(0.2);
+BENCHMARK(MemsetMemcpy)->Apply(BaselineArgs)->MinWarmUpTime(0.2);
 BENCHMARK(SetterWhilePlaying)
     ->Repetitions(9)
     ->ComputeStatistics("max",
@@ -92,7 +102,9 @@ int main(int argc, char** argv) {
     for (int pattern = 0; pattern < 3; ++pattern) {
       char args[32];
       std::snprintf(args, sizeof args, "/%u/%d", tempo, pattern);
-      reporter.Compare(std::string("Render") + args, std::string("MemsetMemcpy") + args);
+      for (const char* beat : {"/0", "/1"}) {
+        reporter.Compare(std::string("Render") + args + beat, std::string("MemsetMemcpy") + args);
+      }
     }
   }
   benchmark::RunSpecifiedBenchmarks(&reporter);
