@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # tocolo as a screen reader meets it: on an X server of its own, with a session bus and the
-# accessibility bus it starts, its accessible tree walked through AT-SPI.
+# accessibility bus it starts, its accessible tree walked through AT-SPI, then its window
+# menu heard item by item as the keyboard moves through it.
 # Usage: accessibility-test.sh <tocolo>     (PULSE_SERVER set by the suite)
 set -euo pipefail
 tocolo=$1
@@ -20,7 +21,7 @@ export QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 QT_ACCESSIBILITY=1
 dbus-run-session -- bash -c '
   "$1" 2>"$2/tocolo.err" &
   app=$!
-  /usr/bin/python3 "$3/atspi-walk.py"
+  /usr/bin/python3 "$3/atspi-walk.py" && /usr/bin/python3 "$3/atspi-walk.py" --menu
   status=$?
   kill $app 2>/dev/null
   exit $status

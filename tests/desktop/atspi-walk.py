@@ -9,7 +9,11 @@ Other modes, for a test that drives tocolo with a real seat:
                      or no-about
   --is STATE         exits 0 if tocolo is in that state now, 1 if not
   --buttons          prints the names of the push buttons of the main window, sorted
+  --menu             opens the window menu with Alt+Space (xdotool) and walks it with Down,
+                     as a screen reader hears it: each item as it takes the focus, with its
+                     state; then chooses Beat by its mnemonic and hears it checked
 """
+import subprocess
 import sys
 import time
 
@@ -76,7 +80,69 @@ def expect(app, state):
         time.sleep(0.1)
 
 
+MENU_ROLES = (pyatspi.ROLE_MENU_ITEM, pyatspi.ROLE_CHECK_MENU_ITEM, pyatspi.ROLE_RADIO_MENU_ITEM)
+# The window menu as a screen reader should hear it: name, then checked or not.
+EXPECTED_MENU = [("Close", False), ("Beat", False), ("Silent loops off", True),
+                 ("Every second loop silent", False), ("One silent loop in four", False),
+                 ("About version( A)...", False)]
+
+
+def xdotool(*args):
+    subprocess.run(["xdotool", *args], check=True)
+
+
+def walk_menu():
+    """Each round of keys, with the menu items that took the focus meanwhile."""
+    from gi.repository import GLib
+
+    rounds = [["alt+space"] + ["Down"] * len(EXPECTED_MENU) + ["Escape"],
+              ["alt+space", "b"],
+              ["alt+space", "Down", "Down", "Escape"]]
+    heard = [[] for _ in rounds]
+    current = [0]
+
+    def on_focus(event):
+        if not event.detail1:
+            return
+        try:
+            role = event.source.getRole()
+            if role in MENU_ROLES:
+                # The state as the item has it now, not as a client cache last saw it.
+                event.source.clearCache()
+                checked = event.source.getState().contains(pyatspi.STATE_CHECKED)
+                heard[current[0]].append((event.source.name, role, checked))
+        except Exception:  # an item gone with its menu
+            pass
+
+    keys = [(r, key) for r, keys_of_round in enumerate(rounds) for key in keys_of_round]
+
+    def next_key():
+        if not keys:
+            pyatspi.Registry.stop()
+            return False
+        current[0], key = keys.pop(0)
+        xdotool("key", key)
+        return True
+
+    pyatspi.Registry.registerEventListener(on_focus, "object:state-changed:focused")
+    GLib.timeout_add(400, next_key)
+    pyatspi.Registry.start()
+    return heard
+
+
 app = find_app("Tocolo")
+if "--menu" in sys.argv:
+    xdotool("search", "--sync", "--name", "^Tocolo$", "windowfocus", "--sync")
+    walk, chosen, again = walk_menu()
+    names = [(name, checked) for name, _, checked in walk]
+    if names != EXPECTED_MENU:
+        fail(f"the window menu was heard as {names}, not {EXPECTED_MENU}")
+    roles = sorted({role.value_nick for _, role, _ in walk})
+    if [(name, checked) for name, _, checked in again][:2] != [("Close", False), ("Beat", True)]:
+        fail(f"after Alt+Space and B the menu was heard as {again}")
+    print(f"window menu heard item by item, About last; Beat chosen by its mnemonic and heard "
+          f"checked; item roles: {', '.join(roles)}")
+    sys.exit(0)
 if "--is" in sys.argv:
     sys.exit(0 if state_now(app, sys.argv[sys.argv.index("--is") + 1]) else 1)
 if "--expect" in sys.argv:
