@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # The built program as a user meets it: on an X server of its own, playing into the test
-# suite's PulseAudio null sink, driven by keys and clicks. Saves screenshots of both windows.
+# suite's PulseAudio null sink, driven by keys and clicks. Saves screenshots of both windows
+# and of the window menu.
 # Usage: smoke-test.sh <tocolo> <screenshot-dir>     (PULSE_SERVER set by the suite)
 set -euo pipefail
 tocolo=$1
@@ -42,6 +43,13 @@ record() {  # seconds file
   timeout "$1" parec --device=tocolo.monitor --format=s16le --rate=44100 --channels=1 --raw >"$2" || true
 }
 sounding() { [ "$(tr -d '\000' <"$1" | wc -c)" -gt 1000 ]; }
+
+# The window menu, with the practice aids, over the window it belongs to.
+xdotool key alt+space
+sleep 0.5
+import -window root -crop "${WIDTH}x${HEIGHT}+$X+$Y" +repage "$shots/window-menu.png"
+xdotool key Escape
+sleep 0.2
 
 xdotool key space
 record 1.5 "$work/playing.raw"
