@@ -85,7 +85,7 @@ PulseWaveDevice::PulseWaveDevice(const WaveFormat& format, Queue queue)
   pa_proplist* properties = pa_proplist_new();
   pa_proplist_sets(properties, PA_PROP_APPLICATION_NAME, "Tocolo");
   pa_proplist_sets(properties, PA_PROP_APPLICATION_ID, "io.github.tocolo.Tocolo");
-  pa_proplist_sets(properties, PA_PROP_APPLICATION_ICON_NAME, "tocolo");
+  pa_proplist_sets(properties, PA_PROP_APPLICATION_ICON_NAME, "io.github.tocolo.Tocolo");
   context_.reset(pa_context_new_with_proplist(pa_threaded_mainloop_get_api(loop_.get()), "Tocolo",
                                               properties));
   pa_proplist_free(properties);

@@ -87,7 +87,8 @@ int AfxWinMain(int argc, char** argv) {
   if (app == nullptr) return 1;
   QApplication::setApplicationName(QString::fromUtf8(app->Version().internalName));
   QApplication::setApplicationVersion(DottedVersion(app->Version().productVersion));
-  QApplication::setDesktopFileName(QStringLiteral("tocolo"));
+  // The menu entry's name: Wayland app id, and how a task bar finds the entry and its icon.
+  QApplication::setDesktopFileName(QStringLiteral("io.github.tocolo.Tocolo"));
   app->InitInstance();
   return 0;
 }
