@@ -14,7 +14,7 @@
 #include <functional>
 
 #include "app/MainDlg.h"
-#include "app/Resource.h"
+#include "res/ResourceIds.h"
 #include "framework/ResourceLoader.h"
 #include "support/EngineFixture.h"
 
