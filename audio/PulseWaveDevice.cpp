@@ -75,8 +75,7 @@ PulseWaveDevice::PulseWaveDevice(const WaveFormat& format, Queue queue)
       queue_(queue),
       spec_{PA_SAMPLE_S16LE, format.samplesPerSec, static_cast<std::uint8_t>(format.channels)} {
   // The loop is mono 16-bit; anything else is not ours to play.
-  if (format.formatTag != kWaveFormatPcm || format.bitsPerSample != 16 || format.channels != 1 ||
-      !pa_sample_spec_valid(&spec_)) {
+  if (!IsMono16(format) || !pa_sample_spec_valid(&spec_)) {
     failure_ = "unsupported format";
     lost_ = true;
     return;
