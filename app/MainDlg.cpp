@@ -103,6 +103,8 @@ void CMainDlg::OnPaint() {
   dc.drawPixmap(x, y, m_hIcon.pixmap(kIconMetric, kIconMetric));
 }
 
+// Never called here: the desktop draws a minimised window's icon itself and never asks a
+// window for one to drag.
 QIcon CMainDlg::OnQueryDragIcon() {
   return m_hIcon;
 }

@@ -59,10 +59,6 @@ bool CWinApp::OnCmdMsg(unsigned id) {
   return false;
 }
 
-QIcon CWinApp::LoadIcon(int id) const {
-  return LoadIconResource(id);
-}
-
 CWinApp* AfxGetApp() {
   return g_app;
 }
@@ -89,6 +85,11 @@ int AfxWinMain(int argc, char** argv) {
   QApplication::setApplicationVersion(DottedVersion(app->Version().productVersion));
   QApplication::setDesktopFileName(QStringLiteral("tocolo"));
   app->InitInstance();
+  if (app->m_missingMainTemplate != 0) {
+    std::fprintf(stderr, "tocolo: the main window could not be made (no dialog template %d)\n",
+                 app->m_missingMainTemplate);
+    return 1;
+  }
   return 0;
 }
 
