@@ -12,8 +12,6 @@
 
 namespace {
 
-constexpr int kIconMetric = 32;  // the desktop's standard icon size
-
 // The tempo a slider position stands for: 100 + 2 x position over the default range.
 int TempoAt(int position, int min, int max) {
   return max == min ? 100 : position * 200 / (max - min) + 100;
