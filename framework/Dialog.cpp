@@ -17,6 +17,7 @@ bool CDialog::Create() {
 bool CDialog::CreateWindow(bool show) {
   const DialogTemplate* dialogTemplate = res::FindDialogTemplate(m_templateId);
   if (dialogTemplate == nullptr) {
+    // Without its main window the program cannot run; AfxWinMain says so and fails.
     if (AfxGetApp() != nullptr && AfxGetApp()->m_pMainWnd == this) {
       AfxGetApp()->m_missingMainTemplate = m_templateId;
     }
