@@ -14,7 +14,6 @@ class CMenu {
   bool AppendMenu(unsigned flags, unsigned id = 0, const QString& text = {});
   // Opens the menu at a screen position.
   void Popup(const QPoint& globalPos);
-  QMenu& Menu() { return menu_; }
 
  private:
   QMenu menu_;

@@ -9,6 +9,7 @@
 #include <string_view>
 
 #include "engine/WaveImage.h"
+#include "res/ResourceIds.h"
 #include "res/Resources.h"
 
 namespace {
@@ -17,7 +18,6 @@ struct EmbeddedTone {
   std::string_view name;
   int id;
   std::uint32_t headerRate;
-  std::int32_t frames;
 };
 
 void PrintTo(const EmbeddedTone& tone, std::ostream* os) {
@@ -52,11 +52,10 @@ TEST_P(EmbeddedSoundsTest, IsCanonicalLevelledAndClickFree) {
   EXPECT_EQ(header.blockAlign, 2);
   EXPECT_EQ(header.sampleRate, tone.headerRate);
   EXPECT_EQ(header.byteRate, tone.headerRate * 2);
-  EXPECT_EQ(header.dataSize, static_cast<std::uint32_t>(tone.frames) * 2);
   EXPECT_EQ(header.riffSize, image.size() - 8);
-  // A canonical image ends with its samples.
+  // A canonical image ends with its samples, and every one of them is read.
   EXPECT_EQ(image.size(), kWaveImageHeaderSize + header.dataSize);
-  ASSERT_EQ(frames, tone.frames);
+  ASSERT_EQ(static_cast<std::uint32_t>(frames) * 2, header.dataSize);
 
   const std::span<const std::int16_t> samples(channelSlots[0].get(),
                                               static_cast<std::size_t>(frames));
@@ -76,9 +75,9 @@ TEST_P(EmbeddedSoundsTest, IsCanonicalLevelledAndClickFree) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Tones, EmbeddedSoundsTest,
-                         testing::Values(EmbeddedTone{"Claves", 149, 44100, 15204},
-                                         EmbeddedTone{"HandClap", 154, 48000, 25830},
-                                         EmbeddedTone{"Cowbell", 152, 44100, 30080}),
+                         testing::Values(EmbeddedTone{"Claves", IDR_WAVE_CLAVES, 44100},
+                                         EmbeddedTone{"HandClap", IDR_WAVE_HANDCLAP, 48000},
+                                         EmbeddedTone{"Cowbell", IDR_WAVE_COWBELL, 44100}),
                          [](const testing::TestParamInfo<EmbeddedTone>& info) {
                            return std::string(info.param.name);
                          });
