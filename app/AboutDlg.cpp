@@ -1,6 +1,6 @@
 #include "app/AboutDlg.h"
 
-#include "app/Resource.h"
+#include "res/ResourceIds.h"
 
 CAboutDlg::CAboutDlg() : CDialog(IDD_ABOUTBOX) {}
 

@@ -4,16 +4,15 @@
 #include <limits>
 
 #include "app/AboutDlg.h"
-#include "app/Resource.h"
 #include "framework/DataExchange.h"
 #include "framework/Menu.h"
 #include "framework/ResourceLoader.h"
 #include "framework/WinApp.h"
+#include "res/ResourceIds.h"
 
 namespace {
 
-constexpr int kIconMetric = 32;  // the desktop's standard icon size
-constexpr int kPlayingCheckMs = 100;
+constexpr int kPlayingCheckMs = 100;  // how often the window looks whether the output plays
 
 // The tempo a slider position stands for: 100 + 2 x position over the default range.
 int TempoAt(int position, int min, int max) {
@@ -146,6 +145,8 @@ void CMainDlg::OnPaint() {
   dc.drawPixmap(x, y, m_hIcon.pixmap(kIconMetric, kIconMetric));
 }
 
+// Never called here: the desktop draws a minimised window's icon itself and never asks a
+// window for one to drag.
 QIcon CMainDlg::OnQueryDragIcon() {
   return m_hIcon;
 }
@@ -196,27 +197,27 @@ void CMainDlg::OnStop() {
 }
 
 void CMainDlg::OnPattern23() {
-  if (m_engine) m_engine->SetPattern(0);
+  if (m_engine) m_engine->SetPattern(CRhythmEngine::kPatternTwoThree);
 }
 
 void CMainDlg::OnPattern32() {
-  if (m_engine) m_engine->SetPattern(1);
+  if (m_engine) m_engine->SetPattern(CRhythmEngine::kPatternRumba);
 }
 
 void CMainDlg::OnPattern68() {
-  if (m_engine) m_engine->SetPattern(2);
+  if (m_engine) m_engine->SetPattern(CRhythmEngine::kPatternSixEight);
 }
 
 void CMainDlg::OnToneHandClap() {
-  if (m_engine) m_engine->SetTone(1);
+  if (m_engine) m_engine->SetTone(CRhythmEngine::kToneHandClap);
 }
 
 void CMainDlg::OnToneClaves() {
-  if (m_engine) m_engine->SetTone(0);
+  if (m_engine) m_engine->SetTone(CRhythmEngine::kToneClaves);
 }
 
 void CMainDlg::OnToneCowbell() {
-  if (m_engine) m_engine->SetTone(2);
+  if (m_engine) m_engine->SetTone(CRhythmEngine::kToneCowbell);
 }
 
 void CMainDlg::OnBye() {

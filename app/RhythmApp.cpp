@@ -3,12 +3,12 @@
 #include "app/MainDlg.h"
 #include "app/Version.h"
 #include "engine/MessageBox.h"
+#include "framework/Utf8.h"
 
 namespace {
 
 void ShowMessageBoxWindow(std::string_view text, std::string_view caption) {
-  AfxMessageBox(QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())),
-                QString::fromUtf8(caption.data(), static_cast<qsizetype>(caption.size())));
+  AfxMessageBox(Utf8(text), Utf8(caption));
 }
 
 }  // namespace

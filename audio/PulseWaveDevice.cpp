@@ -4,6 +4,8 @@
 #include <cstring>
 #include <span>
 
+#include "audio/MainLoopLock.h"
+
 namespace {
 
 // The stream publishes its underrun count among its properties, where `pactl list
@@ -75,17 +77,18 @@ PulseWaveDevice::PulseWaveDevice(const WaveFormat& format, Queue queue)
       queue_(queue),
       spec_{PA_SAMPLE_S16LE, format.samplesPerSec, static_cast<std::uint8_t>(format.channels)} {
   // The loop is mono 16-bit; anything else is not ours to play.
-  if (format.formatTag != kWaveFormatPcm || format.bitsPerSample != 16 || format.channels != 1 ||
-      !pa_sample_spec_valid(&spec_)) {
+  if (!IsMono16(format) || !pa_sample_spec_valid(&spec_)) {
     failure_ = "unsupported format";
     lost_ = true;
     return;
   }
+  // Until pa_threaded_mainloop_start below there is no loop thread, so the context is set up
+  // without the lock; from then on every call takes it.
   loop_.reset(pa_threaded_mainloop_new());
   pa_proplist* properties = pa_proplist_new();
   pa_proplist_sets(properties, PA_PROP_APPLICATION_NAME, "Tocolo");
   pa_proplist_sets(properties, PA_PROP_APPLICATION_ID, "io.github.tocolo.Tocolo");
-  pa_proplist_sets(properties, PA_PROP_APPLICATION_ICON_NAME, "tocolo");
+  pa_proplist_sets(properties, PA_PROP_APPLICATION_ICON_NAME, "io.github.tocolo.Tocolo");
   context_.reset(pa_context_new_with_proplist(pa_threaded_mainloop_get_api(loop_.get()), "Tocolo",
                                               properties));
   pa_proplist_free(properties);
@@ -110,7 +113,7 @@ bool PulseWaveDevice::WaitUntilReady(std::chrono::milliseconds timeout) {
     pa_threaded_mainloop* loop;
     bool passed = false;
   } deadline{loop_.get()};
-  pa_threaded_mainloop_lock(loop_.get());
+  const MainLoopLock lock(loop_.get());
   pa_mainloop_api* api = pa_threaded_mainloop_get_api(loop_.get());
   timeval when{};
   pa_timeval_add(pa_gettimeofday(&when),
@@ -125,24 +128,19 @@ bool PulseWaveDevice::WaitUntilReady(std::chrono::milliseconds timeout) {
       &deadline);
   while (!ready_ && !Lost() && !deadline.passed) pa_threaded_mainloop_wait(loop_.get());
   api->time_free(timer);
-  const bool ready = ready_;
-  pa_threaded_mainloop_unlock(loop_.get());
-  return ready;
+  return ready_;
 }
 
 std::string PulseWaveDevice::Failure() const {
   if (!loop_) return failure_;
-  pa_threaded_mainloop_lock(loop_.get());
-  std::string failure = failure_;
-  pa_threaded_mainloop_unlock(loop_.get());
-  return failure;
+  const MainLoopLock lock(loop_.get());
+  return failure_;
 }
 
 bool PulseWaveDevice::Write(const WaveHeader& header) {
   if (header.data == nullptr || !loop_) return false;
-  pa_threaded_mainloop_lock(loop_.get());
-  const bool ready = ready_;
-  if (ready) {
+  const MainLoopLock lock(loop_.get());
+  if (ready_) {
     StartCursor(cursor_, header, format_);
     tailLeft_ = EndingTailBytes();
     playedOut_.store(false, std::memory_order_release);
@@ -162,13 +160,12 @@ bool PulseWaveDevice::Write(const WaveHeader& header) {
       uncorkPending_ = true;
     }
   }
-  pa_threaded_mainloop_unlock(loop_.get());
-  return ready;
+  return ready_;
 }
 
 bool PulseWaveDevice::Reset() {
   if (!loop_) return true;
-  pa_threaded_mainloop_lock(loop_.get());
+  const MainLoopLock lock(loop_.get());
   // Once the lock is released, no callback reads the buffer the cursor pointed into.
   cursor_.Stop();
   playedOut_.store(false, std::memory_order_release);
@@ -176,7 +173,6 @@ bool PulseWaveDevice::Reset() {
   phase_ = Phase::Stopped;
   // Before the uncork is taken only the lead is playing, and taking it corks the stream.
   if (ready_ && sounding && !uncorkPending_) Silence();
-  pa_threaded_mainloop_unlock(loop_.get());
   return true;
 }
 

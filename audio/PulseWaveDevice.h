@@ -60,7 +60,7 @@ class PulseWaveDevice final : public WaveDevice {
   // Draining: everything is written, the tail included; the server plays what it holds.
   enum class Phase { Stopped, Starting, Playing, Draining };
 
-  // The rest runs with the main loop locked.
+  // The rest run with the main loop locked: they are its callbacks or called from them.
   void OnContextState();
   void OnStreamState();
   void ConnectStream();
@@ -82,21 +82,26 @@ class PulseWaveDevice final : public WaveDevice {
     void operator()(pa_stream* stream) const;
   };
 
+  // Fixed after construction. Declared first so that they go last: the stream before the
+  // context, the context before the loop.
   WaveFormat format_;
   Queue queue_;
   pa_sample_spec spec_;
-  // Declared so that the stream goes first and the loop last.
   std::unique_ptr<pa_threaded_mainloop, LoopDeleter> loop_;
   std::unique_ptr<pa_context, ContextDeleter> context_;
+
+  // Guarded by the main loop's lock: written by its callbacks and by Write and Reset.
   std::unique_ptr<pa_stream, StreamDeleter> stream_;
   bool ready_ = false;
   std::size_t queueBytes_ = 0;
   std::string failure_;
-  std::atomic<bool> lost_ = false;
-  std::atomic<std::uint64_t> underruns_ = 0;
-  std::atomic<bool> playedOut_ = false;
   Phase phase_ = Phase::Stopped;
   bool uncorkPending_ = false;
   std::size_t tailLeft_ = 0;  // bytes of silence still to follow the last repetition
   LoopCursor cursor_;
+
+  // Atomics, read without the lock.
+  std::atomic<bool> lost_ = false;
+  std::atomic<std::uint64_t> underruns_ = 0;
+  std::atomic<bool> playedOut_ = false;
 };

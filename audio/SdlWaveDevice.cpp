@@ -49,7 +49,7 @@ SdlWaveDevice::~SdlWaveDevice() {
 }
 
 void SdlWaveDevice::Open() {
-  if (format_.formatTag != kWaveFormatPcm || format_.bitsPerSample != 16 || format_.channels != 1) {
+  if (!IsMono16(format_)) {
     failure_ = "unsupported format";
     return;
   }

@@ -14,6 +14,14 @@ struct WaveFormat {
 
 inline constexpr std::uint16_t kWaveFormatPcm = 1;
 
+// 16-bit mono PCM, the one format the devices play.
+constexpr bool IsMono16(const WaveFormat& format) {
+  return format.formatTag == kWaveFormatPcm && format.bitsPerSample == 16 && format.channels == 1;
+}
+
+// The engine's output: 16-bit mono at 44.1 kHz.
+inline constexpr WaveFormat kCdMono{kWaveFormatPcm, 1, 44100, 88200, 2, 16};
+
 // Describes the one buffer the output plays: `bufferLength` bytes from `data`, repeated
 // `loops` times in all when both loop flags are set. With a `silentCycle` of 2 or more, the
 // last repetition of every cycle of that many plays as silence of the same length.

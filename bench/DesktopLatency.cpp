@@ -44,8 +44,6 @@ using namespace std::chrono_literals;
 using Clock = DesktopSession::Clock;
 
 constexpr int kPresses = 21;
-constexpr int kRumba = 1;
-constexpr int kCowbell = 2;
 constexpr unsigned kTempo = 200;
 
 double Milliseconds(Clock::duration d) {
@@ -118,9 +116,9 @@ int main(int argc, char** argv) {
   recorder.Finish();
 
   const std::vector<std::int16_t>& rec = recorder.samples();
-  const std::vector<std::int16_t> tone = ToneSamples(kCowbell);
+  const std::vector<std::int16_t> tone = ToneSamples(CRhythmEngine::kToneCowbell);
   const OnsetFinder finder(tone);
-  const StrokeGrid grid = StrokeGrid::Of(kRumba, kTempo);
+  const StrokeGrid grid = StrokeGrid::Of(CRhythmEngine::kPatternRumba, kTempo);
   std::vector<double> startMs, stopMs, missing, offsets, syncMs;
   for (int i = 0; i < kPresses; ++i) {
     const std::size_t from = recorder.FirstSampleArrivingAfter(starts[i].sent);

@@ -9,13 +9,12 @@
 #include <string>
 
 #include "audio/DefaultWaveDevice.h"
-#include "audio/ManualWaveDevice.h"
 #include "bench/RatioReporter.h"
 #include "engine/RhythmEngine.h"
+#include "support/ManualWaveDevice.h"
 
 namespace {
 
-constexpr WaveFormat kCdMono{kWaveFormatPcm, 1, 44100, 88200, 2, 16};
 constexpr std::uint32_t kTempos[] = {100, 200, 300};
 constexpr int kToneSamples = 15204;  // Claves
 

@@ -27,8 +27,8 @@ CRhythmEngine::CRhythmEngine() {
   // slowest loop uses less than half of the buffer.
   loop = std::make_unique_for_overwrite<std::int16_t[]>(kLoopCapacity);
   tempo = kDefaultTempo;
-  pattern = 0;
-  tone = 0;
+  pattern = kPatternTwoThree;
+  tone = kToneClaves;
   output.SetBitsPerSample(16);
   output.SetChannels(1);
   output.SetSampleRate(44100);

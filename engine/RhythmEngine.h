@@ -6,16 +6,25 @@
 #include <span>
 
 #include "audio/WaveOut.h"
+#include "res/ResourceIds.h"
 
 // Loops one clave pattern played with one tone at a tempo. Every change of setting renders
 // the loop afresh into one buffer, and a loop that was playing restarts from its start.
 class CRhythmEngine {
  public:
+  // Patterns and tones by index, the values SetPattern and SetTone take.
+  static constexpr std::int32_t kPatternTwoThree = 0;
+  static constexpr std::int32_t kPatternRumba = 1;
+  static constexpr std::int32_t kPatternSixEight = 2;
+  static constexpr std::int32_t kToneClaves = 0;
+  static constexpr std::int32_t kToneHandClap = 1;
+  static constexpr std::int32_t kToneCowbell = 2;
   static constexpr int kToneCount = 3;
   static constexpr int kPatternCount = 3;
-  static constexpr std::array<int, kToneCount> kToneResourceIds = {149, 154, 152};
-  static constexpr int kClickResourceId = 155;          // the beat's click
-  static constexpr std::size_t kLoopCapacity = 470400;  // samples
+  static constexpr std::array<int, kToneCount> kToneResourceIds = {
+      IDR_WAVE_CLAVES, IDR_WAVE_HANDCLAP, IDR_WAVE_COWBELL};
+  static constexpr int kClickResourceId = IDR_WAVE_CLICK;  // the beat's click
+  static constexpr std::size_t kLoopCapacity = 470400;     // samples
   static constexpr std::uint32_t kDefaultTempo = 195;
   static constexpr std::uint32_t kBytesPerMinute = 44100 * 2 * 60;
 
@@ -59,7 +68,9 @@ class CRhythmEngine {
   std::span<const std::int16_t> LoopBuffer() const;
   std::uint32_t LoopLength() const { return output.Header().bufferLength; }
 
-  static std::uint32_t BeatsPerLoop(std::int32_t pattern) { return pattern == 2 ? 6 : 8; }
+  static std::uint32_t BeatsPerLoop(std::int32_t pattern) {
+    return pattern == kPatternSixEight ? 6 : 8;
+  }
   static std::uint32_t LoopBytes(std::int32_t pattern, std::uint32_t tempo) {
     return BeatsPerLoop(pattern) * kBytesPerMinute / tempo;
   }
@@ -75,8 +86,8 @@ class CRhythmEngine {
   std::array<std::int32_t, kToneCount> counts{};
   std::unique_ptr<std::int16_t[]> loop;
   std::uint32_t tempo = kDefaultTempo;
-  std::int32_t pattern = 0;
-  std::int32_t tone = 0;
+  std::int32_t pattern = kPatternTwoThree;
+  std::int32_t tone = kToneClaves;
   std::unique_ptr<std::int16_t[]> click;
   std::int32_t clickCount = 0;
   bool beat = false;

@@ -3,8 +3,7 @@
 // Identifiers and records of the classic dialog platform that the windows are written
 // against, with the values that platform gives them.
 
-inline constexpr int IDOK = 1;
-inline constexpr int IDCANCEL = 2;
+#include "res/ResourceIds.h"  // IDOK, IDCANCEL
 
 // Window messages the dialog layer delivers.
 inline constexpr unsigned WM_KEYDOWN = 0x0100;

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "framework/ResourceLoader.h"
+#include "res/ButtonBitmap.h"
 
 namespace {
 
@@ -30,16 +31,12 @@ std::vector<Span> SpansFor(int bitmap, int size, int before, int after) {
           {after, bitmap - after}};
 }
 
-// Where the plain face may be extended: clear of the bevel, the focus dots and the glyph.
-constexpr int kExtendBeforeX = 9;
-constexpr int kExtendAfterX = 33;
-constexpr int kExtendBeforeY = 5;
-constexpr int kExtendAfterY = 27;
-
 void DrawExtended(QPainter& painter, const QRect& rect, const QPixmap& bitmap, int scale) {
   const QSize size = bitmap.size() / scale;
-  const auto columns = SpansFor(size.width(), rect.width(), kExtendBeforeX, kExtendAfterX);
-  const auto rows = SpansFor(size.height(), rect.height(), kExtendBeforeY, kExtendAfterY);
+  using namespace button_bitmap;
+  const auto columns =
+      SpansFor(size.width(), rect.width(), kStretchColumnBefore, kStretchColumnAfter);
+  const auto rows = SpansFor(size.height(), rect.height(), kStretchRowBefore, kStretchRowAfter);
   int y = rect.y();
   for (const Span& row : rows) {
     int x = rect.x();

@@ -16,7 +16,13 @@ bool CDialog::Create() {
 
 bool CDialog::CreateWindow(bool show) {
   const DialogTemplate* dialogTemplate = res::FindDialogTemplate(m_templateId);
-  if (dialogTemplate == nullptr) return false;
+  if (dialogTemplate == nullptr) {
+    // Without its main window the program cannot run; AfxWinMain says so and fails.
+    if (AfxGetApp() != nullptr && AfxGetApp()->m_pMainWnd == this) {
+      AfxGetApp()->m_missingMainTemplate = m_templateId;
+    }
+    return false;
+  }
   // Without a parent of its own, a dialog belongs to the application's main window.
   CWnd* parent = m_pParentWnd;
   if (parent == nullptr && AfxGetApp() != nullptr && AfxGetApp()->m_pMainWnd != this) {
@@ -82,8 +88,9 @@ bool CDialog::IsIconic() const {
   return m_window && m_window->isMinimized();
 }
 
-bool CDialog::UpdateData(bool saveAndValidate) {
-  CDataExchange exchange(this, saveAndValidate);
+// Binding is the only exchange, and it is the same in either direction.
+bool CDialog::UpdateData(bool /*saveAndValidate*/) {
+  CDataExchange exchange(this);
   DoDataExchange(&exchange);
   return true;
 }

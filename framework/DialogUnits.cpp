@@ -4,6 +4,8 @@
 #include <QString>
 #include <cstdint>
 
+#include "framework/Utf8.h"
+
 namespace {
 
 // a * b / c rounded to nearest, halves away from zero; c > 0.
@@ -42,8 +44,7 @@ QRect MapDialogRect(const DialogRect& rect, DialogBaseUnits units) {
 QFont DialogFont(const DialogTemplate& t) {
   if (t.fontName.empty()) return QFont();
   InstallSubstitutes();
-  QFont font(QString::fromUtf8(t.fontName.data(), static_cast<qsizetype>(t.fontName.size())),
-             t.fontPoints);
+  QFont font(Utf8(t.fontName), t.fontPoints);
   // Should even the substitute be missing, stay with a proportional sans face.
   font.setStyleHint(QFont::SansSerif);
   return font;

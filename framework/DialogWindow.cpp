@@ -18,6 +18,7 @@
 #include "framework/OwnerDrawButton.h"
 #include "framework/ResourceLoader.h"
 #include "framework/TrackbarWidget.h"
+#include "framework/Utf8.h"
 #include "framework/WinApp.h"
 
 namespace {
@@ -50,8 +51,6 @@ int VirtualKeyOf(int qtKey) {
   }
 }
 
-constexpr int kIconSize = 32;
-
 // The checked option is its group's Tab stop, the first one while none is checked; the
 // arrow keys move between the options.
 void UpdateGroupTabStop(QButtonGroup& group) {
@@ -60,10 +59,6 @@ void UpdateGroupTabStop(QButtonGroup& group) {
       group.checkedButton() != nullptr ? group.checkedButton() : buttons.value(0);
   for (QAbstractButton* button : buttons)
     button->setFocusPolicy(button == stop ? Qt::StrongFocus : Qt::ClickFocus);
-}
-
-QString Utf8(std::string_view text) {
-  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
 
 }  // namespace
@@ -107,7 +102,7 @@ void DialogWindow::CreateControls(const DialogTemplate& dialogTemplate) {
     }
     QWidget* widget = CreateControl(control, parent);
     widget->setGeometry(rect);
-    if (control.kind == ControlKind::Icon) widget->resize(kIconSize, kIconSize);
+    if (control.kind == ControlKind::Icon) widget->resize(kIconMetric, kIconMetric);
     if (auto* box = qobject_cast<QGroupBox*>(widget)) groupBox = box;
     if (auto* radio = qobject_cast<QRadioButton*>(widget)) {
       // Each set of options is one stop of the Tab cycle, at its place in the template.
@@ -181,7 +176,7 @@ QWidget* DialogWindow::CreateControl(const ControlTemplate& control, QWidget* pa
     }
     case ControlKind::Icon: {
       auto* label = new QLabel(parent);
-      label->setPixmap(LoadIconResource(control.iconId).pixmap(kIconSize, kIconSize));
+      label->setPixmap(LoadIconResource(control.iconId).pixmap(kIconMetric, kIconMetric));
       return label;
     }
     case ControlKind::Trackbar: {

@@ -24,7 +24,6 @@ class CMenu {
                           unsigned flags = 0 /* MF_BYCOMMAND */);
   // Opens the menu at a screen position.
   void Popup(const QPoint& globalPos);
-  QMenu& Menu() { return menu_; }
 
  private:
   QAction* Find(unsigned id) const;

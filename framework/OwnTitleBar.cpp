@@ -10,6 +10,8 @@
 #include <QWindow>
 #include <cstring>
 
+#include "framework/ColourMix.h"
+
 namespace {
 
 constexpr int kIconSize = 16;
@@ -74,10 +76,7 @@ void OwnTitleBar::paintEvent(QPaintEvent*) {
   // An inactive window's caption is dimmed, yet still reads.
   QColor caption = palette().color(QPalette::WindowText);
   if (!window()->isActiveWindow()) {
-    const QColor bar = palette().color(QPalette::Window);
-    caption = QColor::fromRgbF(0.6f * caption.redF() + 0.4f * bar.redF(),
-                               0.6f * caption.greenF() + 0.4f * bar.greenF(),
-                               0.6f * caption.blueF() + 0.4f * bar.blueF());
+    caption = Mixed(caption, palette().color(QPalette::Window), 0.6);
   }
   painter.setPen(caption);
   // Centred on the window, and kept clear of the icon and the close box.

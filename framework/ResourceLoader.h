@@ -11,4 +11,6 @@
 QPixmap LoadBitmapResource(int id, int scale = 1);
 QPixmap LoadGlyphResource(int id, int scale);
 QIcon LoadIconResource(int id);
+// The size icons are drawn at in a dialog and in a minimised window.
+inline constexpr int kIconMetric = 32;
 QString LoadStringResource(int id);

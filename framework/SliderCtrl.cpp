@@ -32,7 +32,3 @@ void CSliderCtrl::DescribeForAccessibility(const QString& name,
     trackbar->SetAccessibleValueOf(valueOf);
   }
 }
-
-void CSliderCtrl::SetRange(int min, int max) {
-  if (QSlider* slider = Slider()) slider->setRange(min, max);
-}

@@ -10,7 +10,6 @@ class CSliderCtrl : public CWnd {
   int GetPos() const;
   void SetPos(int position);  // redraws the control
   void GetRange(int& min, int& max) const;
-  void SetRange(int min, int max);
   // What assistive technology calls the slider, and what a position stands for there (by
   // default the position itself).
   void DescribeForAccessibility(const QString& name,

@@ -7,6 +7,8 @@
 #include <QStyleOptionSlider>
 #include <cmath>
 
+#include "framework/ColourMix.h"
+
 namespace {
 
 class TrackbarAccessible : public QAccessibleWidget, public QAccessibleValueInterface {
@@ -48,13 +50,7 @@ class TrackbarAccessible : public QAccessibleWidget, public QAccessibleValueInte
 }  // namespace
 
 QColor TickColour(const QPalette& palette) {
-  const QColor window = palette.color(QPalette::Window);
-  const QColor text = palette.color(QPalette::WindowText);
-  constexpr double kText = 0.6;
-  return QColor::fromRgbF(
-      static_cast<float>(window.redF() + (text.redF() - window.redF()) * kText),
-      static_cast<float>(window.greenF() + (text.greenF() - window.greenF()) * kText),
-      static_cast<float>(window.blueF() + (text.blueF() - window.blueF()) * kText));
+  return Mixed(palette.color(QPalette::WindowText), palette.color(QPalette::Window), 0.6);
 }
 
 TrackbarWidget::TrackbarWidget(QWidget* parent) : QSlider(Qt::Horizontal, parent) {

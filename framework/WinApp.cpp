@@ -59,10 +59,6 @@ bool CWinApp::OnCmdMsg(unsigned id) {
   return false;
 }
 
-QIcon CWinApp::LoadIcon(int id) const {
-  return LoadIconResource(id);
-}
-
 CWinApp* AfxGetApp() {
   return g_app;
 }
@@ -87,8 +83,14 @@ int AfxWinMain(int argc, char** argv) {
   if (app == nullptr) return 1;
   QApplication::setApplicationName(QString::fromUtf8(app->Version().internalName));
   QApplication::setApplicationVersion(DottedVersion(app->Version().productVersion));
-  QApplication::setDesktopFileName(QStringLiteral("tocolo"));
+  // The menu entry's name: Wayland app id, and how a task bar finds the entry and its icon.
+  QApplication::setDesktopFileName(QStringLiteral("io.github.tocolo.Tocolo"));
   app->InitInstance();
+  if (app->m_missingMainTemplate != 0) {
+    std::fprintf(stderr, "tocolo: the main window could not be made (no dialog template %d)\n",
+                 app->m_missingMainTemplate);
+    return 1;
+  }
   return 0;
 }
 

@@ -38,7 +38,6 @@ class CWinApp {
   CWinApp& operator=(const CWinApp&) = delete;
 
   virtual bool InitInstance() { return false; }
-  QIcon LoadIcon(int id) const;
   // The help command: the program has no help file, so there is nothing to open.
   void OnHelp() {}
   // Routes a command (F1 in a dialog sends ID_HELP) through the command map; false when
@@ -47,6 +46,9 @@ class CWinApp {
 
   const VersionInfo& Version() const { return m_version; }
   CWnd* m_pMainWnd = nullptr;
+  // The template id the main window's dialog was missing, when it could not be made; 0 if
+  // it was made. AfxWinMain reports it and ends with status 1.
+  int m_missingMainTemplate = 0;
 
  protected:
   virtual std::span<const CommandMapEntry> GetCommandMap() const { return {}; }

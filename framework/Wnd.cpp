@@ -23,9 +23,3 @@ void CWnd::SetWindowText(const QString& text) {
     m_hWnd->setWindowTitle(text);
   }
 }
-
-QString CWnd::GetWindowText() const {
-  if (auto* label = qobject_cast<QLabel*>(m_hWnd)) return label->text();
-  if (auto* button = qobject_cast<QAbstractButton*>(m_hWnd)) return button->text();
-  return m_hWnd != nullptr ? m_hWnd->windowTitle() : QString();
-}

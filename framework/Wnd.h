@@ -17,10 +17,8 @@ class CWnd {
   QWidget* GetSafeHwnd() const { return m_hWnd; }
 
   bool EnableWindow(bool enable = true);
-  bool IsWindowEnabled() const { return m_hWnd != nullptr && m_hWnd->isEnabled(); }
   void SetFocus();
   void SetWindowText(const QString& text);
-  QString GetWindowText() const;
 
  protected:
   QPointer<QWidget> m_hWnd;

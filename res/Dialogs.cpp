@@ -3,6 +3,7 @@
 #include <array>
 
 #include "res/DialogTemplate.h"
+#include "res/ResourceIds.h"
 
 namespace {
 
@@ -10,47 +11,51 @@ constexpr auto kStartsGroupWithTabStop = kStyleGroup | kStyleTabStop;
 
 // The About box.
 constexpr ControlTemplate kAboutControls[] = {
-    {ControlKind::Icon, -1, "", {11, 17, 18, 21}, 0, 128},
+    {ControlKind::Icon, -1, "", {11, 17, 18, 21}, 0, IDR_MAINFRAME},
     {ControlKind::Static, -1, "Tocolo ver. 1.0", {40, 10, 119, 8}, kStyleNoPrefix | kStyleGroup},
-    {ControlKind::DefPushButton, 1, "OK", {161, 7, 50, 14}, kStartsGroupWithTabStop},
-    {ControlKind::Static, 1022, "", {103, 38, 108, 11}, kStyleNotify | kStartsGroupWithTabStop},
+    {ControlKind::DefPushButton, IDOK, "OK", {161, 7, 50, 14}, kStartsGroupWithTabStop},
+    {ControlKind::Static,
+     IDC_ABOUT_LABEL,
+     "",
+     {103, 38, 108, 11},
+     kStyleNotify | kStartsGroupWithTabStop},
 };
 
 // The main window: pattern, tone and tempo, START/STOP, About and Bye.
 constexpr ControlTemplate kMainControls[] = {
     {ControlKind::GroupBox, -1, "Pattern", {8, 7, 63, 70}},
-    {ControlKind::AutoRadio, 1007, "2-3", {15, 23, 26, 10}, kStyleGroup},
-    {ControlKind::AutoRadio, 1008, "3-2 (rumba)", {15, 40, 51, 10}},
-    {ControlKind::AutoRadio, 1009, "6/8", {15, 58, 26, 10}},
+    {ControlKind::AutoRadio, IDC_PATTERN23, "2-3", {15, 23, 26, 10}, kStyleGroup},
+    {ControlKind::AutoRadio, IDC_PATTERN32, "3-2 (rumba)", {15, 40, 51, 10}},
+    {ControlKind::AutoRadio, IDC_PATTERN68, "6/8", {15, 58, 26, 10}},
     {ControlKind::GroupBox, -1, "Tone", {79, 7, 61, 70}},
-    {ControlKind::AutoRadio, 1004, "Claves", {84, 23, 36, 10}, kStyleGroup},
-    {ControlKind::AutoRadio, 1005, "Hand Clap", {84, 40, 46, 10}},
-    {ControlKind::AutoRadio, 1006, "Cowbell", {84, 58, 39, 10}},
+    {ControlKind::AutoRadio, IDC_CLAVES, "Claves", {84, 23, 36, 10}, kStyleGroup},
+    {ControlKind::AutoRadio, IDC_HANDCLAP, "Hand Clap", {84, 40, 46, 10}},
+    {ControlKind::AutoRadio, IDC_COWBELL, "Cowbell", {84, 58, 39, 10}},
     {ControlKind::Static, -1, "100", {11, 79, 14, 12}, kStyleGroup},
     {ControlKind::Static, -1, "300", {129, 79, 14, 12}, kStyleGroup},
     {ControlKind::Trackbar,
-     1000,
+     IDC_SLIDER,
      "Slider1",
      {7, 89, 136, 21},
      kStyleTabStop | kStyleAutoTicks | kStyleTicksTop},
-    {ControlKind::Static, 1010, "Static", {57, 114, 44, 12}, kStyleGroup},
-    {ControlKind::OwnerDraw, 22, "START", {66, 132, 33, 24}, kStyleTabStop},
-    {ControlKind::OwnerDraw, 23, "STOP", {105, 132, 32, 23}, kStyleTabStop},
-    {ControlKind::DefPushButton, 1, "Bye", {7, 154, 33, 14}, kStyleTabStop},
-    {ControlKind::DefPushButton, 3, "About..", {7, 132, 33, 14}, kStyleTabStop},
+    {ControlKind::Static, IDC_TEMPO, "Static", {57, 114, 44, 12}, kStyleGroup},
+    {ControlKind::OwnerDraw, IDC_START, "START", {66, 132, 33, 24}, kStyleTabStop},
+    {ControlKind::OwnerDraw, IDC_STOP, "STOP", {105, 132, 32, 23}, kStyleTabStop},
+    {ControlKind::DefPushButton, IDOK, "Bye", {7, 154, 33, 14}, kStyleTabStop},
+    {ControlKind::DefPushButton, IDC_ABOUT, "About..", {7, 132, 33, 14}, kStyleTabStop},
 };
 
 constexpr std::string_view kFont = "ＭＳ Ｐゴシック";
 
 constexpr std::array kDialogs = {
-    DialogTemplate{100,
+    DialogTemplate{IDD_ABOUTBOX,
                    {0, 0, 218, 56},
                    "About Tocolo",
                    kFont,
                    9,
                    kDialogPopup | kDialogCaption | kDialogSysMenu | kDialogModalFrame,
                    kAboutControls},
-    DialogTemplate{102,
+    DialogTemplate{IDD_TOCOLO_DIALOG,
                    {0, 0, 151, 183},
                    "Tocolo",
                    kFont,

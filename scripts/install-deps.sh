@@ -1,17 +1,26 @@
 #!/usr/bin/env bash
-# Installs what Tocolo needs to build from Debian 12's packages, plus any packages named as
-# arguments. Run as root or with sudo.
+# Installs what Tocolo needs from Debian's packages, as debian/control lists it: with
+# `nocheck` what the program needs to build and run, without it what the test suite needs
+# as well. Run as root or with sudo. Does nothing when all of it is already installed.
+# Usage: scripts/install-deps.sh [nocheck]
 set -euo pipefail
+cd "$(dirname "$0")/.."
+case ${1:-} in
+  "") profile=() ;;
+  nocheck) profile=(-P nocheck) ;;
+  *) echo "usage: scripts/install-deps.sh [nocheck]" >&2; exit 2 ;;
+esac
 sudo=""
 [ "$(id -u)" -eq 0 ] || sudo=sudo
+apt_get() { $sudo env DEBIAN_FRONTEND=noninteractive apt-get -y -q "$@"; }
 
-build=(cmake g++ make pkg-config libpulse-dev libsdl2-dev qt6-base-dev qt6-wayland libwayland-dev fonts-ipafont-gothic)
-
-missing=()
-for p in "${build[@]}" "$@"; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "ok installed" || missing+=("$p")
-done
-if [ "${#missing[@]}" -gt 0 ]; then
+updated=false
+# dpkg-checkbuilddeps tells whether anything is missing without asking the network.
+if ! command -v dpkg-checkbuilddeps >/dev/null; then
   $sudo apt-get update -q
-  $sudo env DEBIAN_FRONTEND=noninteractive apt-get install -y -q "${missing[@]}"
+  updated=true
+  apt_get install dpkg-dev
 fi
+dpkg-checkbuilddeps "${profile[@]}" 2>/dev/null && exit 0
+$updated || $sudo apt-get update -q
+apt_get build-dep "${profile[@]}" ./

@@ -6,10 +6,7 @@
 # Usage: scripts/test.sh [preset ...]   (default: asan tsan fuzz default)
 set -euo pipefail
 cd "$(dirname "$0")/.."
-bash scripts/install-deps.sh libgtest-dev libbenchmark-dev pulseaudio pulseaudio-utils \
-  pipewire pipewire-pulse wireplumber dbus xvfb xdotool libx11-dev libxtst-dev imagemagick \
-  weston at-spi2-core python3-pyatspi \
-  appstream desktop-file-utils dpkg-dev file clang libclang-rt-14-dev
+bash scripts/install-deps.sh
 
 presets=("$@")
 [ "${#presets[@]}" -gt 0 ] || presets=(asan tsan fuzz default)

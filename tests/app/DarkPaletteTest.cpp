@@ -11,7 +11,7 @@
 #include <cmath>
 
 #include "app/MainDlg.h"
-#include "app/Resource.h"
+#include "res/ResourceIds.h"
 #include "support/EngineFixture.h"
 
 namespace {

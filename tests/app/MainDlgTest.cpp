@@ -10,14 +10,21 @@
 #include <QLabel>
 #include <QMenu>
 #include <QPushButton>
+#include <QSlider>
 #include <QTest>
 #include <QTimer>
 #include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
 
 #include "app/MainDlg.h"
-#include "app/Resource.h"
+#include "engine/MessageBox.h"
 #include "framework/ResourceLoader.h"
+#include "res/ButtonBitmap.h"
+#include "res/ResourceIds.h"
 #include "support/EngineFixture.h"
+#include "support/WaveImageBuilder.h"
 
 namespace {
 
@@ -252,29 +259,62 @@ TEST_F(MainDialogTest, TabReachesEachOptionGroupOnItsCheckedOptionAndArrowsChoos
   EXPECT_EQ(QApplication::focusWidget(), Item(IDC_PATTERN32));
 }
 
-// At 1x and at 2x, the buttons show their bitmap's glyph and the face around it unchanged,
-// device pixel for device pixel: never a smoothed stretch.
-TEST_F(MainDialogTest, BitmapButtonsDrawTheirBitmapPixelForPixelAtEachScale) {
-  QWidget* stop = Item(IDC_STOP);  // disabled while stopped
-  for (int scale : {1, 2}) {
-    SCOPED_TRACE(scale);
-    QPixmap canvas(stop->size() * scale);
-    canvas.setDevicePixelRatio(scale);
-    stop->render(&canvas);
-    const QImage shown = canvas.toImage().convertToFormat(QImage::Format_RGB32);
-    const QImage bitmap = LoadBitmapResource(IDB_STOP_DISABLED, scale)
-                              .toImage()
-                              .convertToFormat(QImage::Format_RGB32);
-    // Columns 9 to 32 and rows 5 to 26 hold the glyph; the face is extended around them.
-    const QPoint offset((stop->width() - 42) / 2, (stop->height() - 34) / 2);
-    int differing = 0;
-    for (int y = 5 * scale; y < 27 * scale; ++y) {
-      for (int x = 9 * scale; x < 33 * scale; ++x) {
-        if (shown.pixel(x + offset.x() * scale, y + offset.y() * scale) != bitmap.pixel(x, y))
-          ++differing;
-      }
+// How many pixels of the bitmap `id` the button shows otherwise than the bitmap has them,
+// device pixel for device pixel at `scale`. A button larger than the bitmap repeats its
+// stretch columns and rows; every other pixel must be the bitmap's own, never smoothed.
+int PixelsUnlikeBitmap(QWidget* button, int id, int scale) {
+  using namespace button_bitmap;
+  QPixmap canvas(button->size() * scale);
+  canvas.setDevicePixelRatio(scale);
+  canvas.fill(Qt::magenta);
+  button->render(&canvas);
+  const QImage shown = canvas.toImage().convertToFormat(QImage::Format_RGB32);
+  const QImage bitmap =
+      LoadBitmapResource(id, scale).toImage().convertToFormat(QImage::Format_RGB32);
+  const int extraX = button->width() - kWidth;
+  const int extraY = button->height() - kHeight;
+  auto shownAt = [scale](int at, int before, int after, int extra) {
+    if (at >= after * scale) return at + extra * scale;
+    return at >= before * scale ? at + extra / 2 * scale : at;
+  };
+  int differing = 0;
+  for (int y = 0; y < bitmap.height(); ++y) {
+    for (int x = 0; x < bitmap.width(); ++x) {
+      const QPoint at(shownAt(x, kStretchColumnBefore, kStretchColumnAfter, extraX),
+                      shownAt(y, kStretchRowBefore, kStretchRowAfter, extraY));
+      if (shown.pixel(at) != bitmap.pixel(x, y)) ++differing;
     }
-    EXPECT_EQ(differing, 0);
+  }
+  return differing;
+}
+
+// Normal, pressed, focused and disabled each show their own bitmap: the four are unlike
+// each other, so a state given another's id shows here.
+TEST_F(MainDialogTest, EachButtonStateShowsItsOwnBitmap) {
+  struct Button {
+    int id;
+    int normal, selected, focused, disabled;
+  };
+  for (const Button& b : {Button{IDC_START, IDB_START_NORMAL, IDB_START_SELECTED, IDB_START_FOCUSED,
+                                 IDB_START_DISABLED},
+                          Button{IDC_STOP, IDB_STOP_NORMAL, IDB_STOP_SELECTED, IDB_STOP_FOCUSED,
+                                 IDB_STOP_DISABLED}}) {
+    auto* button = static_cast<QAbstractButton*>(Item(b.id));
+    for (int scale : {1, 2}) {
+      SCOPED_TRACE(testing::Message() << "button " << b.id << " at " << scale << "x");
+      button->setEnabled(true);
+      Item(IDC_SLIDER)->setFocus();
+      ASSERT_FALSE(button->hasFocus());
+      EXPECT_EQ(PixelsUnlikeBitmap(button, b.normal, scale), 0) << "normal";
+      button->setFocus();
+      ASSERT_TRUE(button->hasFocus());
+      EXPECT_EQ(PixelsUnlikeBitmap(button, b.focused, scale), 0) << "focused";
+      button->setDown(true);
+      EXPECT_EQ(PixelsUnlikeBitmap(button, b.selected, scale), 0) << "pressed";
+      button->setDown(false);
+      button->setEnabled(false);
+      EXPECT_EQ(PixelsUnlikeBitmap(button, b.disabled, scale), 0) << "disabled";
+    }
   }
 }
 
@@ -288,12 +328,13 @@ TEST_F(MainDialogTest, AboutBoxOpensFromItsButtonAndFromTheWindowMenu) {
     QStringList texts;
     for (QLabel* label : about.findChildren<QLabel*>()) texts << label->text();
     EXPECT_TRUE(texts.contains("Tocolo ver. 1.0"));
-    EXPECT_TRUE(texts.contains(QString()));
-    // The empty label takes clicks and does nothing with them.
+    // The empty label beside the icon takes clicks and does nothing with them.
+    QLabel* notifying = nullptr;
     for (QLabel* label : about.findChildren<QLabel*>()) {
-      if (label->text().isEmpty() && label->pixmap().isNull())
-        QTest::mouseClick(label, Qt::LeftButton);
+      if (label->text().isEmpty() && label->pixmap().isNull()) notifying = label;
     }
+    ASSERT_NE(notifying, nullptr);
+    QTest::mouseClick(notifying, Qt::LeftButton);
     EXPECT_TRUE(about.isVisible());
   };
   WithModal([&] { QTest::mouseClick(Item(IDC_ABOUT), Qt::LeftButton); }, checkAbout);
@@ -427,6 +468,64 @@ TEST(MainDialogWithoutSound, StaysReadyToStartAndSaysWhyInOneLine) {
   const QString errors = QString::fromStdString(::testing::internal::GetCapturedStderr());
   EXPECT_EQ(errors.count('\n'), 1) << errors.toStdString();
   EXPECT_TRUE(errors.contains("no audio output")) << errors.toStdString();
+}
+
+// The main dialog's initialisation, step by step, as its controls and the engine see it.
+// The engine is made to report itself (a stereo tone makes it show a message while it is
+// being made); the controls report through their own signals and events.
+class ObservedMainDlg : public CMainDlg {
+ public:
+  std::vector<std::string> steps;
+
+ protected:
+  // Runs first in initialisation, once the controls exist.
+  void DoDataExchange(CDataExchange* pDX) override {
+    CMainDlg::DoDataExchange(pDX);
+    auto record = [this](const char* step) { return [this, step] { steps.push_back(step); }; };
+    for (int id : {IDC_PATTERN23, IDC_CLAVES}) {
+      QObject::connect(static_cast<QAbstractButton*>(GetDlgItem(id)), &QAbstractButton::toggled,
+                       record(id == IDC_CLAVES ? "tone checked" : "pattern checked"));
+    }
+    QObject::connect(static_cast<QSlider*>(GetDlgItem(IDC_SLIDER)), &QSlider::valueChanged,
+                     [this](int value) { steps.push_back("slider at " + std::to_string(value)); });
+    stopWatcher.onEnabledChange = record("buttons updated");
+    GetDlgItem(IDC_STOP)->installEventFilter(&stopWatcher);
+  }
+
+ private:
+  struct EnabledChangeWatcher : QObject {
+    std::function<void()> onEnabledChange;
+    bool eventFilter(QObject*, QEvent* event) override {
+      if (event->type() == QEvent::EnabledChange) onEnabledChange();
+      return false;
+    }
+  } stopWatcher;
+};
+
+ObservedMainDlg* g_observed = nullptr;
+
+// Shown while the engine is being made: whether START already shows its bitmap.
+void RecordEngineBeingMade(std::string_view, std::string_view) {
+  QWidget* start = g_observed->GetDlgItem(IDC_START);
+  const bool loaded = PixelsUnlikeBitmap(start, IDB_START_NORMAL, 1) == 0;
+  g_observed->steps.push_back(loaded ? "bitmaps loaded" : "no bitmaps");
+  g_observed->steps.push_back("engine made");
+}
+
+TEST(MainDialogInitialisation, BitmapsThenEngineThenOptionsThenSliderThenButtons) {
+  ManualWaveDevice device{kCdMono};
+  ScopedWaveDeviceOverride useDevice{&device};
+  const auto stereo = MakeWaveImage({.channels = 2}, Samples16({1, 2, 3, 4}));
+  res::ScopedResourceOverride stereoTone(IDR_WAVE_HANDCLAP, res::kTypeWave, stereo);
+  const MessageBoxHook previous = SetMessageBoxHook(&RecordEngineBeingMade);
+  ObservedMainDlg dlg;
+  g_observed = &dlg;
+  ASSERT_TRUE(dlg.Create());
+  SetMessageBoxHook(previous);
+  g_observed = nullptr;
+  EXPECT_EQ(dlg.steps,
+            (std::vector<std::string>{"bitmaps loaded", "engine made", "pattern checked",
+                                      "tone checked", "slider at 50", "buttons updated"}));
 }
 
 }  // namespace

@@ -31,6 +31,14 @@ unset QT_QPA_PLATFORM WAYLAND_DISPLAY
 app=$!
 window=$(timeout 10 xdotool search --sync --onlyvisible --name '^Tocolo$' | head -1)
 [ -n "$window" ] || fail "no window titled Tocolo"
+# A task bar finds the menu entry, and with it the icon, by the window's class. Qt's X11
+# platform makes the class of the application name and the instance of the command, and
+# lets neither be the reverse-DNS id, so the entry names the class in StartupWMClass.
+entry=$(cd "$(dirname "$0")/../../res/desktop" && pwd)/io.github.tocolo.Tocolo.desktop
+startup_class=$(sed -n 's/^StartupWMClass=//p' "$entry")
+wm_class=$(xprop -id "$window" WM_CLASS)
+[[ $wm_class == *", \"$startup_class\"" ]] ||
+  fail "$wm_class does not match the menu entry's StartupWMClass=$startup_class"
 xdotool windowfocus --sync "$window"
 sleep 0.3
 import -window "$window" "$shots/main-window.png"

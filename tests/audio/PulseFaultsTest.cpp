@@ -45,7 +45,7 @@ TEST(PulseFaults, ServerDyingWhilePlayingOrStoppedAndComingBackIsSurvived) {
         << "a device that is gone is still reported as playing";
     engine.Play();
     EXPECT_FALSE(engine.IsPlaying()) << "nothing to play on, so START must stay available";
-    engine.SetPattern(2);
+    engine.SetPattern(CRhythmEngine::kPatternSixEight);
     engine.Stop();
 
     ASSERT_TRUE(PulseServer("start"));

@@ -27,8 +27,8 @@ constexpr auto kStallEvery = 200ms;
 // gap, so every sample of the loop is checked against sound.
 void SelectRingingLoop(CRhythmEngine& engine) {
   engine.SetTempo(300);
-  engine.SetPattern(1);
-  engine.SetTone(2);
+  engine.SetPattern(CRhythmEngine::kPatternRumba);
+  engine.SetTone(CRhythmEngine::kToneCowbell);
 }
 
 // Stalls against a queue of a few milliseconds: it runs dry, and the underrun count, which

@@ -3,12 +3,10 @@
 #include <vector>
 
 #include "audio/DefaultWaveDevice.h"
-#include "audio/ManualWaveDevice.h"
 #include "audio/WaveOut.h"
+#include "support/ManualWaveDevice.h"
 
 namespace {
-
-constexpr WaveFormat kCdMono{kWaveFormatPcm, 1, 44100, 88200, 2, 16};
 
 std::vector<std::int16_t> Pull(ManualWaveDevice& device, std::size_t frames) {
   std::vector<std::int16_t> out(frames);

@@ -25,9 +25,6 @@ using namespace std::chrono_literals;
 using Sound = std::vector<std::int16_t>;
 using Clock = DesktopSession::Clock;
 
-enum Pattern { kTwoThree, kRumba, kSixEight };
-enum Tone { kClaves, kHandClap, kCowbell };
-
 // Points inside the radio buttons' indicators, in dialog units.
 struct Point {
   int x;
@@ -42,7 +39,8 @@ struct Setting {
   int tone;
   unsigned tempo;
 };
-inline constexpr Setting kDefaults{kTwoThree, kClaves, 200};
+inline constexpr Setting kDefaults{CRhythmEngine::kPatternTwoThree, CRhythmEngine::kToneClaves,
+                                   200};
 
 std::string Describe(const Setting& s);
 std::chrono::duration<double> LoopDuration(const Setting& setting);

@@ -35,10 +35,14 @@ TEST_F(DesktopTiming, EachChangeWhilePlayingRestartsTheNewLoopFromItsFirstSample
   };
   // Focus is on STOP: Shift+Tab passes START, disabled while playing, back to the slider;
   // one step right is 2 bpm more.
-  playFor({kTwoThree, kClaves, 202}, session.Key("shift+Tab Right"));
-  playFor({kRumba, kClaves, 202}, session.Click(kRumbaButton.x, kRumbaButton.y));
-  playFor({kRumba, kCowbell, 202}, session.Click(kCowbellButton.x, kCowbellButton.y));
-  playFor({kSixEight, kCowbell, 202}, session.Click(kSixEightButton.x, kSixEightButton.y));
+  playFor({CRhythmEngine::kPatternTwoThree, CRhythmEngine::kToneClaves, 202},
+          session.Key("shift+Tab Right"));
+  playFor({CRhythmEngine::kPatternRumba, CRhythmEngine::kToneClaves, 202},
+          session.Click(kRumbaButton.x, kRumbaButton.y));
+  playFor({CRhythmEngine::kPatternRumba, CRhythmEngine::kToneCowbell, 202},
+          session.Click(kCowbellButton.x, kCowbellButton.y));
+  playFor({CRhythmEngine::kPatternSixEight, CRhythmEngine::kToneCowbell, 202},
+          session.Click(kSixEightButton.x, kSixEightButton.y));
   session.Key("space");
   std::this_thread::sleep_for(200ms);
   recorder.Finish();

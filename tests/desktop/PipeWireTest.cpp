@@ -70,7 +70,7 @@ class PipeWireAt48k : protected PipeWireServer, public DesktopTest {
 TEST_F(PipeWireAt48k, TenLoopsAtTheDefaultsStayOnTheGridThroughTheResampler) {
   constexpr std::size_t kLoops = 10;
   const std::size_t pressed = PlayDefaults(kLoops);
-  const Sound tone = Resampled(ToneSamples(kClaves), 44100, 48000);
+  const Sound tone = Resampled(ToneSamples(CRhythmEngine::kToneClaves), 44100, 48000);
   const Sound& rec = recorder.samples();
   const auto played = std::span(rec).subspan(std::min(pressed, rec.size()));
   ExpectOnGrid(OnsetFinder(tone).Find(played), kDefaults, kLoops, 48000, 1);

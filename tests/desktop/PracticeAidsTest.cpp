@@ -85,7 +85,7 @@ class PracticeAids : public DesktopTest {
 };
 
 Sound Strokes() {
-  return StrokesAt(kStrokes, ToneSamples(kClaves), kLoopFrames);
+  return StrokesAt(kStrokes, ToneSamples(CRhythmEngine::kToneClaves), kLoopFrames);
 }
 
 Sound StrokesAndBeat() {

@@ -44,6 +44,7 @@ export QT_QPA_PLATFORM=wayland QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 QT_ACCESSIBILI
 # reaches the frames that the leak suppressions name.
 export ASAN_OPTIONS=${ASAN_OPTIONS:+$ASAN_OPTIONS:}fast_unwind_on_malloc=0
 export TOCOLO=$tocolo WORK=$work HERE=$here SHOTS=$shots OUTPUT=$output
+export ENTRY=$here/../../res/desktop/io.github.tocolo.Tocolo.desktop
 dbus-run-session -- bash -euo pipefail -c '
   fail() { echo "FAIL: $*" >&2; exit 1; }
   atspi() { /usr/bin/python3 "$HERE/atspi-walk.py" "$@"; }
@@ -110,13 +111,19 @@ dbus-run-session -- bash -euo pipefail -c '
   click Bye
   ended_by Bye
 
-  # Started again, the close box ends it as well.
-  "$TOCOLO" 2>"$WORK/tocolo.err" &
+  # Started again, the close box ends it as well. This time the protocol is logged, for the
+  # app id the window gives the compositor: the name of the menu entry, by which a task bar
+  # finds the entry and its icon.
+  WAYLAND_DEBUG=client "$TOCOLO" 2>"$WORK/tocolo.err" &
   app=$!
   atspi --expect stopped
   locate
   click Close
   ended_by "the close box"
+  entry_id=$(basename "$ENTRY" .desktop)
+  grep -Eq "xdg_toplevel@[0-9]+\.set_app_id\(\"$entry_id\"\)" "$WORK/tocolo.err" ||
+    fail "the window gives the app id $(grep -Eo "set_app_id\([^)]*\)" "$WORK/tocolo.err" |
+      head -1), not the menu entry $entry_id"
 '
 echo "tocolo on weston: its own title bar alone, Space played and stopped, the window menu opened"\
-  "About, Bye and the close box quit"
+  "About, Bye and the close box quit, the app id is the menu entry's"

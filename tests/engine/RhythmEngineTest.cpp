@@ -12,6 +12,12 @@
 
 namespace {
 
+constexpr auto kPatternTwoThree = CRhythmEngine::kPatternTwoThree;
+constexpr auto kPatternRumba = CRhythmEngine::kPatternRumba;
+constexpr auto kPatternSixEight = CRhythmEngine::kPatternSixEight;
+constexpr auto kToneClaves = CRhythmEngine::kToneClaves;
+constexpr auto kToneCowbell = CRhythmEngine::kToneCowbell;
+
 struct LoopCase {
   std::uint32_t tempo;
   std::int32_t pattern;
@@ -36,20 +42,23 @@ TEST_P(RenderedLoop, HasStrokesExactlyAtTheGridAndSilenceElsewhere) {
 
 INSTANTIATE_TEST_SUITE_P(
     Grid, RenderedLoop,
-    ::testing::Values(LoopCase{200, 0, 0, 211680, {13230, 26460, 52920, 72765, 92610}},
-                      LoopCase{200, 1, 0, 211680, {0, 19845, 46305, 66150, 79380}},
-                      LoopCase{200, 2, 0, 158760, {0, 13230, 33075, 46305, 59535, 72765}},
-                      LoopCase{100, 0, 0, 423360, {26460, 52920, 105840, 145530, 185220}},
-                      LoopCase{300, 2, 0, 105840, {0, 8820, 22050, 30870, 39690, 48510}},
-                      LoopCase{195, 0, 0, 217107, {13569, 27138, 54276, 74630, 94983}},
-                      // The last stroke runs past the loop's end and is cut there, not wrapped.
-                      LoopCase{300, 0, 2, 141120, {8820, 17640, 35280, 48510, 61740}},
-                      // Each stroke cuts off the tail of the one before.
-                      LoopCase{300, 1, 2, 141120, {0, 13230, 30870, 44100, 52920}}));
+    ::testing::Values(
+        LoopCase{200, kPatternTwoThree, kToneClaves, 211680, {13230, 26460, 52920, 72765, 92610}},
+        LoopCase{200, kPatternRumba, kToneClaves, 211680, {0, 19845, 46305, 66150, 79380}},
+        LoopCase{
+            200, kPatternSixEight, kToneClaves, 158760, {0, 13230, 33075, 46305, 59535, 72765}},
+        LoopCase{
+            100, kPatternTwoThree, kToneClaves, 423360, {26460, 52920, 105840, 145530, 185220}},
+        LoopCase{300, kPatternSixEight, kToneClaves, 105840, {0, 8820, 22050, 30870, 39690, 48510}},
+        LoopCase{195, kPatternTwoThree, kToneClaves, 217107, {13569, 27138, 54276, 74630, 94983}},
+        // The last stroke runs past the loop's end and is cut there, not wrapped.
+        LoopCase{300, kPatternTwoThree, kToneCowbell, 141120, {8820, 17640, 35280, 48510, 61740}},
+        // Each stroke cuts off the tail of the one before.
+        LoopCase{300, kPatternRumba, kToneCowbell, 141120, {0, 13230, 30870, 44100, 52920}}));
 
 TEST_F(EngineTest, PlaysTheLoopSeamlessly1000TimesThenFallsSilentAndSaysSo) {
   engine.SetTempo(300);
-  engine.SetPattern(2);
+  engine.SetPattern(CRhythmEngine::kPatternSixEight);
   const std::vector<std::int16_t> loop = PlayedLoop();
   ASSERT_EQ(loop.size(), 52920u);
   engine.Play();
@@ -87,17 +96,17 @@ TEST_F(EngineTest, StartsStoppedAt195AndItsOddLengthLoopPlaysWholeSamplesOnly) {
 }
 
 TEST_F(EngineTest, AnySetterWhilePlayingRestartsTheNewLoopFromItsFirstSample) {
-  engine.SetPattern(1);
+  engine.SetPattern(CRhythmEngine::kPatternRumba);
   engine.Play();
   Pull(30000);
-  engine.SetPattern(1);  // the same pattern still restarts
+  engine.SetPattern(CRhythmEngine::kPatternRumba);  // the same pattern still restarts
   EXPECT_TRUE(engine.IsPlaying());
   const std::vector<std::int16_t> rumba = PlayedLoop();
   EXPECT_EQ(Pull(20000), std::vector<std::int16_t>(rumba.begin(), rumba.begin() + 20000));
 
   Pull(12345);
   engine.SetTempo(250);
-  engine.SetTone(2);
+  engine.SetTone(CRhythmEngine::kToneCowbell);
   const std::vector<std::int16_t> loop = PlayedLoop();
   ASSERT_EQ(loop.size(), 84672u);
   EXPECT_EQ(Pull(loop.size()), loop);
@@ -110,7 +119,7 @@ TEST_F(EngineTest, SetterWhileStoppedRendersWithoutStarting) {
   EXPECT_EQ(Pull(1000), std::vector<std::int16_t>(1000, 0));  // silent at once
   const int writes = device.WriteCount();
   engine.SetTempo(120);
-  engine.SetPattern(2);
+  engine.SetPattern(CRhythmEngine::kPatternSixEight);
   EXPECT_FALSE(engine.IsPlaying());
   EXPECT_EQ(device.WriteCount(), writes);
   EXPECT_EQ(Pull(1000), std::vector<std::int16_t>(1000, 0));
@@ -163,9 +172,11 @@ TEST_P(BeatUnderTheClave, AddsTheClickOnEachBeatOverTheStrokes) {
 
 INSTANTIATE_TEST_SUITE_P(
     Beats, BeatUnderTheClave,
-    ::testing::Values(BeatCase{0, 0, 200, {13230, 26460, 52920, 72765, 92610}, 8},
-                      BeatCase{1, 1, 195, {0, 20353, 47491, 67845, 81414}, 8},
-                      BeatCase{2, 2, 300, {0, 8820, 22050, 30870, 39690, 48510}, 6}));
+    ::testing::Values(
+        BeatCase{kPatternTwoThree, kToneClaves, 200, {13230, 26460, 52920, 72765, 92610}, 8},
+        BeatCase{
+            kPatternRumba, CRhythmEngine::kToneHandClap, 195, {0, 20353, 47491, 67845, 81414}, 8},
+        BeatCase{kPatternSixEight, kToneCowbell, 300, {0, 8820, 22050, 30870, 39690, 48510}, 6}));
 
 // Loud strokes under the click clip at full scale; a sum that wrapped would flip its sign.
 TEST(EngineBeat, LoudOverlapsSaturateInsteadOfWrapping) {
@@ -174,25 +185,25 @@ TEST(EngineBeat, LoudOverlapsSaturateInsteadOfWrapping) {
   const auto loud = MakeWaveImage({}, Samples16(std::vector<std::int16_t>(200, 30000)));
   const auto quiet = MakeWaveImage({}, Samples16(std::vector<std::int16_t>(200, -30000)));
   const auto click = MakeWaveImage({}, Samples16({10000, -10000, 10000, -10000, 10000}));
-  res::ScopedResourceOverride claves(149, res::kTypeWave, loud);
-  res::ScopedResourceOverride hand(154, res::kTypeWave, quiet);
-  res::ScopedResourceOverride beat(CRhythmEngine::kClickResourceId, res::kTypeWave, click);
+  res::ScopedResourceOverride claves(IDR_WAVE_CLAVES, res::kTypeWave, loud);
+  res::ScopedResourceOverride hand(IDR_WAVE_HANDCLAP, res::kTypeWave, quiet);
+  res::ScopedResourceOverride beat(IDR_WAVE_CLICK, res::kTypeWave, click);
   CRhythmEngine engine;
   engine.SetTempo(200);
-  engine.SetPattern(1);  // a stroke opens the loop, on the first beat
+  engine.SetPattern(kPatternRumba);  // a stroke opens the loop, on the first beat
   engine.SetBeat(true);
   auto first = [&] {
     const auto loop = engine.LoopBuffer();
     return std::vector<std::int16_t>(loop.begin(), loop.begin() + 6);
   };
   EXPECT_EQ(first(), (std::vector<std::int16_t>{32767, 20000, 32767, 20000, 32767, 30000}));
-  engine.SetTone(1);
+  engine.SetTone(CRhythmEngine::kToneHandClap);
   EXPECT_EQ(first(), (std::vector<std::int16_t>{-20000, -32768, -20000, -32768, -20000, -30000}));
 }
 
 TEST_F(EngineTest, SilentLoopsAreAllZerosOnTheGridAndAChangeRestartsOnASoundingLoop) {
   engine.SetTempo(300);
-  engine.SetPattern(2);
+  engine.SetPattern(kPatternSixEight);
   const std::vector<std::int16_t> loop = PlayedLoop();
   const std::vector<std::int16_t> gap(loop.size(), 0);
   engine.SetSilentCycle(4);
@@ -220,7 +231,7 @@ TEST_F(EngineTest, DestructionStopsTheDeviceBeforeTheLoopIsReleased) {
 TEST(EngineWithoutDevice, WorksSilentlyAndNeverClaimsToPlay) {
   ScopedWaveDeviceOverride noDevice(nullptr);
   CRhythmEngine engine;
-  EXPECT_TRUE(engine.Play());
+  engine.Play();
   EXPECT_FALSE(engine.IsPlaying());
   engine.SetTempo(300);
   EXPECT_EQ(engine.LoopLength(), 141120u);
@@ -237,7 +248,7 @@ TEST(EngineWithBadSounds, StereoToneStopsLoadingWithTheMessageAndStaysSafe) {
   ManualWaveDevice device(kCdMono);
   ScopedWaveDeviceOverride useDevice(&device);
   const auto stereo = MakeWaveImage({.channels = 2}, Samples16({1, 2, 3, 4}));
-  res::ScopedResourceOverride hand(154, res::kTypeWave, stereo);
+  res::ScopedResourceOverride hand(IDR_WAVE_HANDCLAP, res::kTypeWave, stereo);
   g_shown.clear();
   const MessageBoxHook previous = SetMessageBoxHook(&RecordMessage);
   {
@@ -245,8 +256,8 @@ TEST(EngineWithBadSounds, StereoToneStopsLoadingWithTheMessageAndStaysSafe) {
     EXPECT_EQ(g_shown, "error: only mono data\n");
     EXPECT_TRUE(engine.LoopBuffer().empty());
     engine.SetTempo(200);
-    engine.SetPattern(1);
-    engine.SetTone(2);
+    engine.SetPattern(CRhythmEngine::kPatternRumba);
+    engine.SetTone(CRhythmEngine::kToneCowbell);
     engine.Play();
     EXPECT_FALSE(engine.IsPlaying());
     engine.Stop();
@@ -263,15 +274,15 @@ TEST(EngineWithBadSounds, DamagedMonoToneIsSilentAndTheOthersStillPlay) {
   ManualWaveDevice device(kCdMono);
   ScopedWaveDeviceOverride useDevice(&device);
   const auto truncated = MakeWaveImage({}, Samples16({1, 2, 3, 4}), 1000);
-  res::ScopedResourceOverride hand(154, res::kTypeWave, truncated);
+  res::ScopedResourceOverride hand(IDR_WAVE_HANDCLAP, res::kTypeWave, truncated);
   CRhythmEngine engine;
-  engine.SetTone(1);
+  engine.SetTone(CRhythmEngine::kToneHandClap);
   const auto played = engine.LoopBuffer().first(engine.LoopLength() / 2);
   EXPECT_TRUE(std::all_of(played.begin(), played.end(), [](std::int16_t s) { return s == 0; }));
-  engine.SetTone(2);
+  engine.SetTone(CRhythmEngine::kToneCowbell);
   engine.SetTempo(200);
   EXPECT_EQ(std::vector<std::int16_t>(played.begin(), played.begin() + 13230 + 100),
-            StrokesAt({13230}, ToneSamples(2), 13230 + 100));
+            StrokesAt({13230}, ToneSamples(CRhythmEngine::kToneCowbell), 13230 + 100));
 }
 
 }  // namespace

@@ -51,8 +51,6 @@ TEST(WinApp, MessageBoxHasNoIconOkAsDefaultAndCancelAnswersCancel) {
     ASSERT_NE(box, nullptr);
     seen = true;
     EXPECT_EQ(box->icon(), QMessageBox::NoIcon);
-    EXPECT_EQ(box->windowTitle(), "error");
-    EXPECT_EQ(box->text(), "only mono data");
     EXPECT_EQ(box->standardButtons(), QMessageBox::Ok | QMessageBox::Cancel);
     EXPECT_EQ(box->defaultButton(), box->button(QMessageBox::Ok));
     box->button(QMessageBox::Cancel)->click();

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "engine/WaveImage.h"
+#include "res/ResourceIds.h"
 #include "res/Resources.h"
 
 namespace {
@@ -18,7 +19,6 @@ struct EmbeddedTone {
   std::string_view name;
   int id;
   std::uint32_t headerRate;
-  std::int32_t frames;
 };
 
 void PrintTo(const EmbeddedTone& tone, std::ostream* os) {
@@ -53,11 +53,10 @@ TEST_P(EmbeddedSoundsTest, IsCanonicalLevelledAndClickFree) {
   EXPECT_EQ(header.blockAlign, 2);
   EXPECT_EQ(header.sampleRate, tone.headerRate);
   EXPECT_EQ(header.byteRate, tone.headerRate * 2);
-  EXPECT_EQ(header.dataSize, static_cast<std::uint32_t>(tone.frames) * 2);
   EXPECT_EQ(header.riffSize, image.size() - 8);
-  // A canonical image ends with its samples.
+  // A canonical image ends with its samples, and every one of them is read.
   EXPECT_EQ(image.size(), kWaveImageHeaderSize + header.dataSize);
-  ASSERT_EQ(frames, tone.frames);
+  ASSERT_EQ(static_cast<std::uint32_t>(frames) * 2, header.dataSize);
 
   const std::span<const std::int16_t> samples(channelSlots[0].get(),
                                               static_cast<std::size_t>(frames));
@@ -77,9 +76,9 @@ TEST_P(EmbeddedSoundsTest, IsCanonicalLevelledAndClickFree) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Tones, EmbeddedSoundsTest,
-                         testing::Values(EmbeddedTone{"Claves", 149, 44100, 15204},
-                                         EmbeddedTone{"HandClap", 154, 48000, 25830},
-                                         EmbeddedTone{"Cowbell", 152, 44100, 30080}),
+                         testing::Values(EmbeddedTone{"Claves", IDR_WAVE_CLAVES, 44100},
+                                         EmbeddedTone{"HandClap", IDR_WAVE_HANDCLAP, 48000},
+                                         EmbeddedTone{"Cowbell", IDR_WAVE_COWBELL, 44100}),
                          [](const testing::TestParamInfo<EmbeddedTone>& info) {
                            return std::string(info.param.name);
                          });
@@ -110,7 +109,7 @@ std::vector<std::int16_t> Embedded(int id) {
 // The beat's click: short, 12 dB under the tones, and higher than any of them, so it is
 // heard under the strokes and never taken for one.
 TEST(EmbeddedClick, IsAShortQuietTickAboveEveryTone) {
-  const std::vector<std::int16_t> click = Embedded(155);
+  const std::vector<std::int16_t> click = Embedded(IDR_WAVE_CLICK);
   ASSERT_FALSE(click.empty());
   EXPECT_LE(click.size(), kPlaybackRate / 50) << "longer than 20 ms";
   // round(32767 * 10^(-15/20))
@@ -118,7 +117,7 @@ TEST(EmbeddedClick, IsAShortQuietTickAboveEveryTone) {
   EXPECT_LT(std::abs(click.front()), 64);
   EXPECT_EQ(click.back(), 0);
   const double clickRate = CrossingsPerSecond(click);
-  for (int tone : {149, 154, 152}) {
+  for (int tone : {IDR_WAVE_CLAVES, IDR_WAVE_HANDCLAP, IDR_WAVE_COWBELL}) {
     const std::vector<std::int16_t> samples = Embedded(tone);
     // The tones' strikes, over the click's length, where they are loudest.
     const auto strike = std::span(samples).first(click.size());

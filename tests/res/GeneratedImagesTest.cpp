@@ -9,6 +9,8 @@
 #include <cstdlib>
 
 #include "framework/ResourceLoader.h"
+#include "res/ButtonBitmap.h"
+#include "res/ResourceIds.h"
 #include "res/Resources.h"
 
 namespace {
@@ -23,19 +25,18 @@ bool IsGrey(const QImage& image) {
   return true;
 }
 
-// The ids are easy to mix up: a wrong one shows as a grey face where colour belongs, a
-// raised bevel on the pressed state, or two states drawn alike.
+// A state drawn with another's design shows as a grey face where colour belongs, a raised
+// bevel on the pressed state, or two states drawn alike.
 TEST(GeneratedImages, ButtonBitmapsDecodeAndEachStateLooksItsOwn) {
-  constexpr std::array<std::array<int, 4>, 2> kButtons = {{
-      {131, 134, 133, 132},  // START: normal, selected, focused, disabled
-      {147, 148, 146, 145},  // STOP
-  }};
+  constexpr std::array<std::array<int, 4>, 2> kButtons = {
+      {{IDB_START_NORMAL, IDB_START_SELECTED, IDB_START_FOCUSED, IDB_START_DISABLED},
+       {IDB_STOP_NORMAL, IDB_STOP_SELECTED, IDB_STOP_FOCUSED, IDB_STOP_DISABLED}}};
   for (const auto& ids : kButtons) {
     std::array<QImage, 4> states;
     for (int s = 0; s < 4; ++s) {
       SCOPED_TRACE(ids[s]);
       states[s] = LoadBitmapResource(ids[s]).toImage();
-      ASSERT_EQ(states[s].size(), QSize(42, 34));
+      ASSERT_EQ(states[s].size(), QSize(button_bitmap::kWidth, button_bitmap::kHeight));
       EXPECT_EQ(IsGrey(states[s]), s == 3) << "only the disabled state is all grey";
     }
     for (int a = 0; a < 4; ++a) {
@@ -49,7 +50,7 @@ TEST(GeneratedImages, ButtonBitmapsDecodeAndEachStateLooksItsOwn) {
 // Qt writes icon images with 32 bits per pixel; the images themselves keep to sixteen
 // colours, transparency being one of them.
 TEST(GeneratedImages, IconHolds16And32PixelsAndThe32sDoubleInSixteenColours) {
-  const res::Bytes ico = res::FindResource(128, res::kTypeIcon);
+  const res::Bytes ico = res::FindResource(IDR_MAINFRAME, res::kTypeIcon);
   QByteArray bytes(reinterpret_cast<const char*>(ico.data()), static_cast<qsizetype>(ico.size()));
   QBuffer buffer(&bytes);
   QImageReader reader(&buffer, "ICO");
@@ -73,7 +74,8 @@ TEST(GeneratedImages, IconHolds16And32PixelsAndThe32sDoubleInSixteenColours) {
 // The doubles are the same designs at twice the size: box-filtered down, each comes within a
 // few levels of its 1x bitmap, so no id or state is swapped between the two.
 TEST(GeneratedImages, EachBitmapsDoubleIsTheSameDesign) {
-  for (int id : {131, 132, 133, 134, 145, 146, 147, 148}) {
+  for (int id : {IDB_START_NORMAL, IDB_START_DISABLED, IDB_START_FOCUSED, IDB_START_SELECTED,
+                 IDB_STOP_DISABLED, IDB_STOP_FOCUSED, IDB_STOP_NORMAL, IDB_STOP_SELECTED}) {
     SCOPED_TRACE(id);
     const QImage one = LoadBitmapResource(id, 1).toImage().convertToFormat(QImage::Format_RGB32);
     const QImage two = LoadBitmapResource(id, 2).toImage().convertToFormat(QImage::Format_RGB32);
@@ -87,6 +89,27 @@ TEST(GeneratedImages, EachBitmapsDoubleIsTheSameDesign) {
       }
     }
     EXPECT_LT(difference / (one.width() * one.height()), 4.0);
+  }
+}
+
+// The button stretches its bitmap by repeating columns and rows it takes to be plain face;
+// a glyph reaching past its box would be repeated with them.
+TEST(GeneratedImages, GlyphsStayInsideTheirBox) {
+  using button_bitmap::kGlyphBox;
+  for (int id : {IDB_START_NORMAL, IDB_START_DISABLED, IDB_START_FOCUSED, IDB_START_SELECTED,
+                 IDB_STOP_DISABLED, IDB_STOP_FOCUSED, IDB_STOP_NORMAL, IDB_STOP_SELECTED}) {
+    SCOPED_TRACE(id);
+    const QImage glyph = LoadGlyphResource(id, 1).toImage().convertToFormat(QImage::Format_ARGB32);
+    ASSERT_EQ(glyph.size(), QSize(button_bitmap::kWidth, button_bitmap::kHeight));
+    int outside = 0;
+    for (int y = 0; y < glyph.height(); ++y) {
+      for (int x = 0; x < glyph.width(); ++x) {
+        const bool inside = x >= kGlyphBox.left && x < kGlyphBox.right && y >= kGlyphBox.top &&
+                            y < kGlyphBox.bottom;
+        if (!inside && qAlpha(glyph.pixel(x, y)) != 0) ++outside;
+      }
+    }
+    EXPECT_EQ(outside, 0);
   }
 }
 

@@ -6,12 +6,10 @@
 #include <vector>
 
 #include "audio/DefaultWaveDevice.h"
-#include "audio/ManualWaveDevice.h"
 #include "engine/RhythmEngine.h"
 #include "engine/WaveImage.h"
 #include "res/Resources.h"
-
-inline constexpr WaveFormat kCdMono{kWaveFormatPcm, 1, 44100, 88200, 2, 16};
+#include "support/ManualWaveDevice.h"
 
 // An embedded sound's samples as its image holds them.
 inline std::vector<std::int16_t> SoundSamples(int id) {

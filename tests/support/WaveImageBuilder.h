@@ -4,6 +4,8 @@
 #include <cstring>
 #include <vector>
 
+#include "tools/common/ByteWriter.h"
+
 // Builds sound images byte by byte, so tests can make canonical and broken ones.
 struct WaveImageLayout {
   std::uint16_t channels = 1;
@@ -13,17 +15,6 @@ struct WaveImageLayout {
   const char* riffId = "RIFF";
 };
 
-inline void PutBytes(std::vector<std::uint8_t>& out, const void* bytes, std::size_t n) {
-  const auto* p = static_cast<const std::uint8_t*>(bytes);
-  for (std::size_t i = 0; i < n; ++i) out.push_back(p[i]);
-}
-
-template <typename T>
-void PutLittleEndian(std::vector<std::uint8_t>& out, T value) {
-  for (std::size_t i = 0; i < sizeof(T); ++i)
-    out.push_back(static_cast<std::uint8_t>(value >> (8 * i)));
-}
-
 // A canonical image around `data`; `dataSize` overrides the size the header declares.
 inline std::vector<std::uint8_t> MakeWaveImage(const WaveImageLayout& layout,
                                                const std::vector<std::uint8_t>& data,
@@ -32,25 +23,25 @@ inline std::vector<std::uint8_t> MakeWaveImage(const WaveImageLayout& layout,
   const std::uint16_t blockAlign =
       static_cast<std::uint16_t>(layout.channels * layout.bitsPerSample / 8);
   std::vector<std::uint8_t> image;
-  PutBytes(image, layout.riffId, 4);
-  PutLittleEndian<std::uint32_t>(image, static_cast<std::uint32_t>(36 + data.size()));
-  PutBytes(image, "WAVEfmt ", 8);
-  PutLittleEndian<std::uint32_t>(image, layout.formatSize);
-  PutLittleEndian<std::uint16_t>(image, 1);
-  PutLittleEndian<std::uint16_t>(image, layout.channels);
-  PutLittleEndian<std::uint32_t>(image, layout.sampleRate);
-  PutLittleEndian<std::uint32_t>(image, layout.sampleRate * blockAlign);
-  PutLittleEndian<std::uint16_t>(image, blockAlign);
-  PutLittleEndian<std::uint16_t>(image, layout.bitsPerSample);
-  PutBytes(image, "data", 4);
-  PutLittleEndian<std::uint32_t>(image, declared);
+  for (int i = 0; i < 4; ++i) image.push_back(static_cast<std::uint8_t>(layout.riffId[i]));
+  PutLittleEndian(image, static_cast<std::uint32_t>(36 + data.size()), 4);
+  PutTag(image, "WAVE");
+  PutTag(image, "fmt ");
+  PutLittleEndian(image, layout.formatSize, 4);
+  PutLittleEndian(image, 1, 2);
+  PutLittleEndian(image, layout.channels, 2);
+  PutLittleEndian(image, layout.sampleRate, 4);
+  PutLittleEndian(image, layout.sampleRate * blockAlign, 4);
+  PutLittleEndian(image, blockAlign, 2);
+  PutLittleEndian(image, layout.bitsPerSample, 2);
+  PutTag(image, "data");
+  PutLittleEndian(image, declared, 4);
   image.insert(image.end(), data.begin(), data.end());
   return image;
 }
 
 inline std::vector<std::uint8_t> Samples16(const std::vector<std::int16_t>& samples) {
   std::vector<std::uint8_t> bytes;
-  for (std::int16_t s : samples)
-    PutLittleEndian<std::uint16_t>(bytes, static_cast<std::uint16_t>(s));
+  for (std::int16_t s : samples) PutLittleEndian(bytes, static_cast<std::uint16_t>(s), 2);
   return bytes;
 }

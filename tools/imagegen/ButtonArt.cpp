@@ -31,9 +31,6 @@ const QColor kEmboss(0xFFFFFF);
 const QColor kFocusDots(0x2C2C2C);
 // Pressed glyphs are mixed this far towards black, as if in the button's shadow.
 constexpr double kPressedDarkening = 0.15;
-// Both glyphs span these rows; their gradient runs over them.
-constexpr double kGlyphTop = 10;
-constexpr double kGlyphBottom = 24;
 
 QColor Darkened(const QColor& c) {
   const double keep = 1.0 - kPressedDarkening;
@@ -116,7 +113,8 @@ void PaintGlyph(QPainter& painter, Glyph glyph, ButtonState state) {
     colours = {Darkened(colours.edge), Darkened(colours.top), Darkened(colours.bottom)};
   }
   painter.fillPath(outline.translated(shift, shift), colours.edge);
-  QLinearGradient gradient(0, kGlyphTop + shift, 0, kGlyphBottom + shift);
+  QLinearGradient gradient(0, button_bitmap::kGlyphGradientTop + shift, 0,
+                           button_bitmap::kGlyphGradientBottom + shift);
   gradient.setColorAt(0, colours.top);
   gradient.setColorAt(1, colours.bottom);
   painter.fillPath(body.translated(shift, shift), gradient);
@@ -132,7 +130,7 @@ QImage DrawButton(Glyph glyph, ButtonState state, int scale) {
   const Bevel& bevel = state == ButtonState::kSelected ? kSunken : kRaised;
   DrawRing(painter, 0, bevel.outerLight, bevel.outerShadow);
   DrawRing(painter, 1, bevel.innerLight, bevel.innerShadow);
-  if (state == ButtonState::kFocused) DrawFocusDots(painter, 4);
+  if (state == ButtonState::kFocused) DrawFocusDots(painter, button_bitmap::kFocusInset);
   painter.setRenderHint(QPainter::Antialiasing);
   PaintGlyph(painter, glyph, state);
   return image;

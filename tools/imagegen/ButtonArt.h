@@ -3,12 +3,14 @@
 #include <QImage>
 #include <QSize>
 
+#include "res/ButtonBitmap.h"
+
 // The START and STOP push buttons in each of their four states: a face lit from above with
 // a bevel, the play triangle or the stop square, and the focus dots. Drawn in pixels of the
-// 42 x 34 bitmap, at `scale` device pixels to each (1, or 2 for high-density screens), so
-// that every line lands on whole pixels at both.
+// bitmap (res/ButtonBitmap.h), at `scale` device pixels to each (1, or 2 for high-density screens),
+// so that every line lands on whole pixels at both.
 
-inline constexpr QSize kButtonSize{42, 34};
+inline constexpr QSize kButtonSize{button_bitmap::kWidth, button_bitmap::kHeight};
 
 enum class Glyph { kPlay, kStop };
 enum class ButtonState { kNormal, kSelected, kFocused, kDisabled };

@@ -1,4 +1,4 @@
-#include "audio/ManualWaveDevice.h"
+#include "support/ManualWaveDevice.h"
 
 ManualWaveDevice::ManualWaveDevice(const WaveFormat& format) : format_(format) {}
 

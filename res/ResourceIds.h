@@ -1,11 +1,18 @@
 #pragma once
 
-// Resource and control identifiers of the application's windows.
+// Every resource and control id of the program, written once: the dialog tables, the
+// resource list in CMakeLists.txt (which reads the image ids from here), the engine and the
+// windows all use these names.
 
+// Commands every dialog knows.
+inline constexpr int IDOK = 1;
+inline constexpr int IDCANCEL = 2;
+
+// Dialog templates and the string resource of the system menu's About item.
 inline constexpr int IDD_ABOUTBOX = 100;
 inline constexpr int IDS_ABOUTBOX = 101;
 inline constexpr int IDD_TOCOLO_DIALOG = 102;
-inline constexpr int IDR_MAINFRAME = 128;
+inline constexpr int IDR_MAINFRAME = 128;  // the icon
 
 // START and STOP bitmaps: normal, selected, focused, disabled.
 inline constexpr int IDB_START_NORMAL = 131;
@@ -17,6 +24,13 @@ inline constexpr int IDB_STOP_FOCUSED = 146;
 inline constexpr int IDB_STOP_NORMAL = 147;
 inline constexpr int IDB_STOP_SELECTED = 148;
 
+// The tones, and the beat's click.
+inline constexpr int IDR_WAVE_CLAVES = 149;
+inline constexpr int IDR_WAVE_COWBELL = 152;
+inline constexpr int IDR_WAVE_HANDCLAP = 154;
+inline constexpr int IDR_WAVE_CLICK = 155;
+
+// Controls.
 inline constexpr int IDC_ABOUT = 3;
 inline constexpr int IDC_START = 22;
 inline constexpr int IDC_STOP = 23;
