@@ -101,7 +101,6 @@ void CRhythmEngine::SetBeat(bool on) {
 }
 
 void CRhythmEngine::SetSilentCycle(std::uint32_t cycle) {
-  silentCycle = cycle;
   output.SetSilentCycle(cycle);
   Render();
 }

@@ -63,7 +63,7 @@ class CRhythmEngine {
   std::int32_t Pattern() const { return pattern; }
   std::int32_t Tone() const { return tone; }
   bool Beat() const { return beat; }
-  std::uint32_t SilentCycle() const { return silentCycle; }
+  std::uint32_t SilentCycle() const { return output.Header().silentCycle; }
   // The loop buffer (empty if loading stopped early) and the byte length that plays.
   std::span<const std::int16_t> LoopBuffer() const;
   std::uint32_t LoopLength() const { return output.Header().bufferLength; }
@@ -91,5 +91,4 @@ class CRhythmEngine {
   std::unique_ptr<std::int16_t[]> click;
   std::int32_t clickCount = 0;
   bool beat = false;
-  std::uint32_t silentCycle = 0;
 };
