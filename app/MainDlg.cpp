@@ -12,8 +12,6 @@
 
 namespace {
 
-constexpr int kPlayingCheckMs = 100;  // how often the window looks whether the output plays
-
 // The tempo a slider position stands for: 100 + 2 x position over the default range.
 int TempoAt(int position, int min, int max) {
   return max == min ? 100 : position * 200 / (max - min) + 100;
@@ -24,10 +22,7 @@ int TempoAt(int position, int min, int max) {
 CMainDlg::CMainDlg(CWnd* pParent)
     : CDialog(IDD_TOCOLO_DIALOG, pParent),
       m_hIcon(LoadIconResource(IDR_MAINFRAME)),
-      m_lastPos(std::numeric_limits<std::int32_t>::min()) {
-  m_playingTimer.setInterval(kPlayingCheckMs);
-  QObject::connect(&m_playingTimer, &QTimer::timeout, [this] { OnPlayingTimer(); });
-}
+      m_lastPos(std::numeric_limits<std::int32_t>::min()) {}
 
 CMainDlg::~CMainDlg() = default;
 
@@ -76,6 +71,12 @@ bool CMainDlg::OnInitDialog() {
   m_stop.LoadBitmaps(IDB_STOP_NORMAL, IDB_STOP_SELECTED, IDB_STOP_FOCUSED, IDB_STOP_DISABLED);
 
   m_engine = std::make_unique<CRhythmEngine>();
+  // After its last repetition, or when the sound server goes, the output falls silent by
+  // itself and says so from its own thread; the window then shows stopped.
+  m_engine->SetStoppedListener([this] {
+    QMetaObject::invokeMethod(
+        &m_outputNews, [this] { OnOutputStopped(); }, Qt::QueuedConnection);
+  });
 
   CheckDlgButton(IDC_PATTERN23, true);
   CheckDlgButton(IDC_CLAVES, true);
@@ -166,24 +167,21 @@ void CMainDlg::OnSliderCustomDraw(NMHDR* /*pNMHDR*/, long* pResult) {
 }
 
 void CMainDlg::UpdateButtons() {
-  if (m_engine && m_engine->IsPlaying()) {
-    m_start.EnableWindow(false);
-    m_stop.EnableWindow(true);
+  const bool playing = m_engine && m_engine->IsPlaying();
+  m_start.EnableWindow(!playing);
+  m_stop.EnableWindow(playing);
+  if (playing) {
     m_stop.SetFocus();
   } else {
-    m_start.EnableWindow(true);
-    m_stop.EnableWindow(false);
     m_start.SetFocus();
-  }
-  if (m_engine && m_engine->IsPlaying()) {
-    m_playingTimer.start();
-  } else {
-    m_playingTimer.stop();
   }
 }
 
-void CMainDlg::OnPlayingTimer() {
-  if (!m_engine || !m_engine->IsPlaying()) UpdateButtons();
+// The window still shows playing, but the output has stopped: it now shows stopped, as after
+// STOP. News that comes after a stop or a new start changes nothing.
+void CMainDlg::OnOutputStopped() {
+  const QWidget* stop = m_stop.GetSafeHwnd();
+  if (stop != nullptr && stop->isEnabled() && !(m_engine && m_engine->IsPlaying())) UpdateButtons();
 }
 
 void CMainDlg::OnStart() {
@@ -221,7 +219,6 @@ void CMainDlg::OnToneCowbell() {
 }
 
 void CMainDlg::OnBye() {
-  m_playingTimer.stop();
   m_engine.reset();
   CDialog::OnOK();
 }

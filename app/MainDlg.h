@@ -1,7 +1,7 @@
 #pragma once
 
 #include <QIcon>
-#include <QTimer>
+#include <QObject>
 #include <cstdint>
 #include <memory>
 
@@ -44,10 +44,10 @@ class CMainDlg : public CDialog {
   void OnToneCowbell();
   void OnAbout();
   void UpdateButtons();
+  void OnOutputStopped();
   void AppendPracticeAids(CMenu& menu);
   void OnBeat();
   void OnSilentLoops(unsigned nID);
-  void OnPlayingTimer();
 
   CBitmapButton m_start;
   CBitmapButton m_stop;
@@ -55,8 +55,8 @@ class CMainDlg : public CDialog {
   QIcon m_hIcon;
   std::int32_t m_lastPos;  // starts where no slider position is, so the first paint counts
   std::int32_t m_tempo = 0;
+  // Where the output's news of stopping by itself is delivered, on this thread. It outlives
+  // the engine, whose end silences the news.
+  QObject m_outputNews;
   std::unique_ptr<CRhythmEngine> m_engine;
-  // While the window shows playing, looks whether the output still plays: after its last
-  // repetition it falls silent by itself, and the window must then show stopped.
-  QTimer m_playingTimer;
 };

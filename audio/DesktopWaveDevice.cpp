@@ -51,6 +51,11 @@ bool DesktopWaveDevice::PlayedOut() const {
   return output != nullptr && output->PlayedOut();
 }
 
+void DesktopWaveDevice::SetStoppedListener(std::function<void()> listener) {
+  stoppedListener_ = std::move(listener);
+  if (WaveDevice* output = Output()) output->SetStoppedListener(stoppedListener_);
+}
+
 std::uint64_t DesktopWaveDevice::Underruns() const {
   const WaveDevice* output = Output();
   return earlierUnderruns_ + (output != nullptr ? output->Underruns() : 0);
@@ -63,6 +68,7 @@ bool DesktopWaveDevice::Reopen() {
   std::string reason;
   if (choice_ != Choice::Sdl) {
     pulse_ = std::make_unique<PulseWaveDevice>(format_);
+    pulse_->SetStoppedListener(stoppedListener_);
     // Still connecting counts as found: the Write that follows says whether it is ready.
     if (pulse_->WaitUntilReady(kConnectTimeout) || !pulse_->Lost()) return true;
     reason = "sound server: " + pulse_->Failure();
@@ -70,6 +76,7 @@ bool DesktopWaveDevice::Reopen() {
   }
   if (choice_ != Choice::Pulse) {
     sdl_ = std::make_unique<SdlWaveDevice>(format_);
+    sdl_->SetStoppedListener(stoppedListener_);
     if (!sdl_->Lost()) return true;
     reason += (reason.empty() ? "" : "; ") + std::string("SDL: ") + sdl_->Failure();
   }

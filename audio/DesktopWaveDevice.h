@@ -26,6 +26,7 @@ class DesktopWaveDevice final : public WaveDevice {
   bool Lost() const override;
   bool PlayedOut() const override;
   std::uint64_t Underruns() const override;
+  void SetStoppedListener(std::function<void()> listener) override;
 
  private:
   enum class Choice { Automatic, Pulse, Sdl };
@@ -38,7 +39,8 @@ class DesktopWaveDevice final : public WaveDevice {
   WaveFormat format_;
   Choice choice_;
   std::unique_ptr<PulseWaveDevice> pulse_;
-  std::unique_ptr<SdlWaveDevice> sdl_;  // only while there is no PulseAudio-protocol output
-  std::uint64_t earlierUnderruns_ = 0;  // of the outputs replaced
+  std::unique_ptr<SdlWaveDevice> sdl_;     // only while there is no PulseAudio-protocol output
+  std::uint64_t earlierUnderruns_ = 0;     // of the outputs replaced
+  std::function<void()> stoppedListener_;  // handed to each output in turn
   bool failureReported_ = false;
 };

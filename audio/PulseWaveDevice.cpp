@@ -8,9 +8,19 @@
 
 namespace {
 
+using Clock = PlaybackPosition::Clock;
+using namespace std::chrono_literals;
+
 // The stream publishes its underrun count among its properties, where `pactl list
 // sink-inputs` shows it: "0" as long as the queue has never run dry.
 constexpr const char* kUnderrunsProperty = "tocolo.underruns";
+
+// How long the server may take to answer where it is playing before the end is taken from
+// the device's own reckoning instead.
+constexpr auto kTimingReplyDeadline = 1s;
+// How long after a byte is due to be heard its end is looked for: the report is exact to
+// the microsecond, but the time event may fire a little early.
+constexpr auto kEndCheckSlack = 2ms;
 
 // The server carries out a stream's requests in order, so none needs waiting for.
 void Forget(pa_operation* operation) {
@@ -22,25 +32,27 @@ std::size_t BytesOf(std::chrono::milliseconds span, const pa_sample_spec& spec) 
 }
 
 // Hands the server `bytes` of sound, the first of them at `seek`, each piece made by `render`
-// in the server's own memory.
+// in the server's own memory. Returns how many bytes it took.
 template <typename Render>
-void WriteFrames(pa_stream* stream, std::size_t bytes, pa_seek_mode_t seek, Render render) {
+std::size_t WriteFrames(pa_stream* stream, std::size_t bytes, pa_seek_mode_t seek, Render render) {
   constexpr std::size_t kFrame = sizeof(std::int16_t);
-  while (bytes >= kFrame) {
+  std::size_t written = 0;
+  while (bytes - written >= kFrame) {
     void* data = nullptr;
-    std::size_t size = bytes;
-    if (pa_stream_begin_write(stream, &data, &size) < 0 || data == nullptr) return;
-    size = std::min(size, bytes);
+    std::size_t size = bytes - written;
+    if (pa_stream_begin_write(stream, &data, &size) < 0 || data == nullptr) break;
+    size = std::min(size, bytes - written);
     size -= size % kFrame;
     if (size == 0) {
       pa_stream_cancel_write(stream);
-      return;
+      break;
     }
     render(std::span(static_cast<std::int16_t*>(data), size / kFrame));
-    if (pa_stream_write(stream, data, size, nullptr, 0, seek) < 0) return;
-    bytes -= size;
+    if (pa_stream_write(stream, data, size, nullptr, 0, seek) < 0) break;
+    written += size;
     seek = PA_SEEK_RELATIVE;
   }
+  return written;
 }
 
 pa_proplist* StreamProperties(std::uint64_t underruns) {
@@ -48,6 +60,23 @@ pa_proplist* StreamProperties(std::uint64_t underruns) {
   pa_proplist_setf(properties, kUnderrunsProperty, "%llu",
                    static_cast<unsigned long long>(underruns));
   return properties;
+}
+
+// The server stamps its reports with the wall clock; the device keeps time by the monotonic
+// one, which no adjustment of the wall clock moves.
+Clock::time_point MonotonicTimeOf(const timeval& stamp) {
+  timeval wallNow{};
+  pa_gettimeofday(&wallNow);
+  const auto monotonicNow = Clock::now();
+  const auto age = static_cast<std::int64_t>(pa_timeval_load(&wallNow)) -
+                   static_cast<std::int64_t>(pa_timeval_load(&stamp));
+  return monotonicNow - std::chrono::microseconds(age);
+}
+
+// A time on the monotonic clock as libpulse's main loop takes it.
+pa_usec_t MainLoopTimeOf(Clock::time_point when) {
+  const auto fromNow = std::chrono::duration_cast<std::chrono::microseconds>(when - Clock::now());
+  return pa_rtclock_now() + static_cast<pa_usec_t>(std::max<std::int64_t>(0, fromNow.count()));
 }
 
 }  // namespace
@@ -105,6 +134,7 @@ PulseWaveDevice::PulseWaveDevice(const WaveFormat& format, Queue queue)
 PulseWaveDevice::~PulseWaveDevice() {
   // The loop's thread ends first, so nothing runs while the stream and context go.
   if (loop_) pa_threaded_mainloop_stop(loop_.get());
+  ForgetLoop();
 }
 
 bool PulseWaveDevice::WaitUntilReady(std::chrono::milliseconds timeout) {
@@ -137,12 +167,23 @@ std::string PulseWaveDevice::Failure() const {
   return failure_;
 }
 
+void PulseWaveDevice::SetStoppedListener(std::function<void()> listener) {
+  if (!loop_) {
+    stoppedListener_ = std::move(listener);
+    return;
+  }
+  // Once the lock is held, no callback is telling the listener being replaced.
+  const MainLoopLock lock(loop_.get());
+  stoppedListener_ = std::move(listener);
+}
+
 bool PulseWaveDevice::Write(const WaveHeader& header) {
   if (header.data == nullptr || !loop_) return false;
   const MainLoopLock lock(loop_.get());
   if (ready_) {
+    ForgetLoop();
     StartCursor(cursor_, header, format_);
-    tailLeft_ = EndingTailBytes();
+    loopBytes_ = cursor_.FramesLeft() * sizeof(std::int16_t);
     playedOut_.store(false, std::memory_order_release);
     phase_ = Phase::Starting;
     // While an uncork is on its way, it starts this loop as well: a run of restarts costs
@@ -168,6 +209,7 @@ bool PulseWaveDevice::Reset() {
   const MainLoopLock lock(loop_.get());
   // Once the lock is released, no callback reads the buffer the cursor pointed into.
   cursor_.Stop();
+  ForgetLoop();
   playedOut_.store(false, std::memory_order_release);
   const bool sounding = phase_ != Phase::Stopped;
   phase_ = Phase::Stopped;
@@ -221,16 +263,15 @@ void PulseWaveDevice::ConnectStream() {
       stream_.get(),
       [](pa_stream*, void* self) { static_cast<PulseWaveDevice*>(self)->OnUnderflow(); }, this);
 
-  // The server mixes target - 2 * minreq into the sink and asks for minreq at a time, so
-  // minreq follows from how much is wanted in the sink.
+  // The server asks for minreq once that much has played, so it holds tlength - minreq at the
+  // least, and it gives the sink tlength - 2 * minreq: both follow from what is wanted.
+  const std::size_t target = BytesOf(queue_.target, spec_);
+  const std::size_t inSink = std::min(BytesOf(queue_.inSink, spec_), target);
   pa_buffer_attr attributes{};
   attributes.maxlength = static_cast<std::uint32_t>(-1);
-  attributes.tlength = static_cast<std::uint32_t>(BytesOf(queue_.target, spec_));
+  attributes.tlength = static_cast<std::uint32_t>(2 * target - inSink);
   attributes.prebuf = 0;  // never wait for a full queue, never stop on a short one
-  const std::size_t inSink =
-      std::min<std::size_t>(BytesOf(queue_.inSink, spec_), attributes.tlength);
-  attributes.minreq = static_cast<std::uint32_t>(
-      pa_frame_size(&spec_) * ((attributes.tlength - inSink) / 2 / pa_frame_size(&spec_)));
+  attributes.minreq = static_cast<std::uint32_t>(target - inSink);
   attributes.fragsize = static_cast<std::uint32_t>(-1);
   // Not pinned to a sink: the stream follows the desktop's default output.
   if (pa_stream_connect_playback(stream_.get(), nullptr, &attributes, PA_STREAM_START_CORKED,
@@ -258,12 +299,15 @@ void PulseWaveDevice::OnStreamState() {
 }
 
 void PulseWaveDevice::MarkLost() {
+  const bool wasSounding = phase_ != Phase::Stopped;
   ready_ = false;
   phase_ = Phase::Stopped;
   uncorkPending_ = false;
   cursor_.Stop();
+  ForgetLoop();
   lost_.store(true, std::memory_order_release);
   if (loop_) pa_threaded_mainloop_signal(loop_.get(), 0);
+  if (wasSounding && stoppedListener_) stoppedListener_();
 }
 
 void PulseWaveDevice::OnUncorked(bool success) {
@@ -278,22 +322,8 @@ void PulseWaveDevice::OnUncorked(bool success) {
   WriteLoop(BytesOf(queue_.lead, spec_), PA_SEEK_RELATIVE_ON_READ);
   const std::size_t writable = pa_stream_writable_size(stream_.get());
   if (writable != static_cast<std::size_t>(-1)) WriteLoop(writable, PA_SEEK_RELATIVE);
-}
-
-void PulseWaveDevice::OnUnderflow() {
-  if (phase_ == Phase::Stopped) return;
-  if (phase_ == Phase::Draining) {
-    // Dry because all was played, the tail behind the last repetition included. Corking
-    // takes back only what the sink holds of that tail.
-    phase_ = Phase::Stopped;
-    Silence();
-    playedOut_.store(true, std::memory_order_release);
-    return;
-  }
-  const std::uint64_t underruns = underruns_.fetch_add(1, std::memory_order_relaxed) + 1;
-  pa_proplist* properties = StreamProperties(underruns);
-  Forget(pa_stream_proplist_update(stream_.get(), PA_UPDATE_REPLACE, properties, nullptr, nullptr));
-  pa_proplist_free(properties);
+  // The server placed the loop where it was reading; its next report says where that was.
+  AskWherePlaybackIs();
 }
 
 void PulseWaveDevice::WriteLoop(std::size_t bytes, pa_seek_mode_t seek) {
@@ -301,21 +331,148 @@ void PulseWaveDevice::WriteLoop(std::size_t bytes, pa_seek_mode_t seek) {
   bytes = std::min(bytes, queueBytes_);
   const std::size_t fromLoop = static_cast<std::size_t>(
       std::min<std::uint64_t>(bytes, cursor_.FramesLeft() * sizeof(std::int16_t)));
-  WriteFrames(stream_.get(), fromLoop, seek,
-              [this](std::span<std::int16_t> out) { cursor_.Render(out); });
-  if (cursor_.FramesLeft() > 0) return;
-  const std::size_t tail = std::min(bytes - fromLoop, tailLeft_);
-  WriteSilence(tail, fromLoop > 0 ? PA_SEEK_RELATIVE : seek);
-  tailLeft_ -= tail;
-  if (tailLeft_ == 0) phase_ = Phase::Draining;
-}
-
-std::size_t PulseWaveDevice::EndingTailBytes() const {
-  // Twice what the sink holds: the last repetition is mixed before the queue runs dry.
-  return 2 * BytesOf(queue_.inSink, spec_);
+  loopBytesWritten_ += WriteFrames(stream_.get(), fromLoop, seek,
+                                   [this](std::span<std::int16_t> out) { cursor_.Render(out); });
+  if (cursor_.FramesLeft() > 0 || phase_ != Phase::Playing) return;
+  // After the last repetition the server plays silence of its own; nothing is written.
+  phase_ = Phase::Draining;
+  AskWherePlaybackIs();
 }
 
 void PulseWaveDevice::WriteSilence(std::size_t bytes, pa_seek_mode_t seek) {
   WriteFrames(stream_.get(), bytes, seek,
               [](std::span<std::int16_t> out) { std::fill(out.begin(), out.end(), 0); });
+}
+
+void PulseWaveDevice::OnUnderflow() {
+  if (phase_ != Phase::Playing && phase_ != Phase::Draining) return;  // stopped, or the lead
+  const std::int64_t index = pa_stream_get_underflow_index(stream_.get());
+  if (index < 0) {
+    // A server too old to say where it ran dry: only the draining loop's end is expected.
+    if (phase_ == Phase::Draining) {
+      AskWherePlaybackIs();
+    } else {
+      CountUnderrun();
+    }
+    return;
+  }
+  if (loopStart_) {
+    ClassifyUnderflow(index);
+  } else if (earlyUnderflowCount_ < earlyUnderflows_.size()) {
+    earlyUnderflows_[earlyUnderflowCount_++] = index;
+  }
+}
+
+void PulseWaveDevice::ClassifyUnderflow(std::int64_t index) {
+  // Where the server ran dry: at or before the loop's first byte it was a restart's flush or
+  // the lead; at or past its last byte, the loop has all been played.
+  if (index <= *loopStart_) return;
+  if (index >= LoopEnd()) {
+    AskWherePlaybackIs();
+    return;
+  }
+  CountUnderrun();
+}
+
+void PulseWaveDevice::CountUnderrun() {
+  const std::uint64_t underruns = underruns_.fetch_add(1, std::memory_order_relaxed) + 1;
+  pa_proplist* properties = StreamProperties(underruns);
+  Forget(pa_stream_proplist_update(stream_.get(), PA_UPDATE_REPLACE, properties, nullptr, nullptr));
+  pa_proplist_free(properties);
+}
+
+void PulseWaveDevice::AskWherePlaybackIs() {
+  if (timingReport_ != nullptr) return;  // the report on its way will do
+  timingAskedAt_ = Clock::now();
+  timingReport_ = pa_stream_update_timing_info(
+      stream_.get(),
+      [](pa_stream*, int success, void* self) {
+        static_cast<PulseWaveDevice*>(self)->OnTimingReport(success != 0);
+      },
+      this);
+}
+
+void PulseWaveDevice::OnTimingReport(bool success) {
+  Forget(timingReport_);
+  timingReport_ = nullptr;
+  const pa_timing_info* info = success ? pa_stream_get_timing_info(stream_.get()) : nullptr;
+  if (info == nullptr || info->read_index_corrupt || info->write_index_corrupt) return;
+  if (phase_ != Phase::Playing && phase_ != Phase::Draining) return;
+  const PlaybackPosition position{info->read_index, std::chrono::microseconds(info->sink_usec),
+                                  MonotonicTimeOf(info->timestamp), format_.avgBytesPerSec};
+  if (!loopStart_) {
+    // Everything written since the loop's first byte followed it, so the report's write index
+    // (which counts every write made so far) less those bytes is where it began.
+    loopStart_ = info->write_index - static_cast<std::int64_t>(loopBytesWritten_);
+    for (std::size_t i = 0; i < earlyUnderflowCount_; ++i) ClassifyUnderflow(earlyUnderflows_[i]);
+    earlyUnderflowCount_ = 0;
+  }
+  CheckForEnd(position);
+}
+
+void PulseWaveDevice::CheckForEnd(const PlaybackPosition& position) {
+  if (!loopStart_ || phase_ == Phase::Stopped) return;
+  const Clock::time_point heardEnd = position.HeardAt(LoopEnd());
+  if (phase_ == Phase::Draining && heardEnd <= Clock::now()) {
+    EndOfLoop();
+    return;
+  }
+  // Looked at again when the last byte is due to be heard: a deadline from the frames still
+  // to play, kept whatever else does or does not arrive.
+  CheckForEndAt(heardEnd + kEndCheckSlack);
+}
+
+void PulseWaveDevice::CheckForEndAt(Clock::time_point when) {
+  if (endCheck_ != nullptr) {
+    pa_context_rttime_restart(context_.get(), endCheck_, MainLoopTimeOf(when));
+    return;
+  }
+  endCheck_ = pa_context_rttime_new(
+      context_.get(), MainLoopTimeOf(when),
+      [](pa_mainloop_api*, pa_time_event*, const timeval*, void* self) {
+        static_cast<PulseWaveDevice*>(self)->OnEndCheckDue();
+      },
+      this);
+}
+
+void PulseWaveDevice::OnEndCheckDue() {
+  if (phase_ != Phase::Draining) {
+    // Still writing when the end was due: a stall held the process past it. The last write
+    // asks the server again; until then, look again a little later.
+    if (phase_ == Phase::Playing) CheckForEndAt(Clock::now() + kTimingReplyDeadline);
+    return;
+  }
+  if (timingReport_ != nullptr && Clock::now() - timingAskedAt_ >= kTimingReplyDeadline) {
+    // The server does not say where it is, and by its own last word the loop is over.
+    EndOfLoop();
+    return;
+  }
+  AskWherePlaybackIs();
+  CheckForEndAt(Clock::now() + kTimingReplyDeadline);
+}
+
+void PulseWaveDevice::EndOfLoop() {
+  // Corking takes back only the server's own silence after the loop.
+  phase_ = Phase::Stopped;
+  cursor_.Stop();
+  ForgetLoop();
+  Silence();
+  playedOut_.store(true, std::memory_order_release);
+  if (stoppedListener_) stoppedListener_();
+}
+
+void PulseWaveDevice::ForgetLoop() {
+  loopStart_.reset();
+  loopBytesWritten_ = 0;
+  earlyUnderflowCount_ = 0;
+  if (timingReport_ != nullptr) {
+    pa_operation_cancel(timingReport_);
+    Forget(timingReport_);
+    timingReport_ = nullptr;
+  }
+  if (endCheck_ != nullptr && loop_) {
+    pa_mainloop_api* api = pa_threaded_mainloop_get_api(loop_.get());
+    api->time_free(endCheck_);
+  }
+  endCheck_ = nullptr;
 }

@@ -72,6 +72,7 @@ void SdlWaveDevice::Open() {
     sdl_->QuitSubSystem(SDL_INIT_AUDIO);
     return;
   }
+  periodFrames_ = obtained.samples;
   sdl_->PauseAudioDevice(device_, 0);
 }
 
@@ -81,19 +82,27 @@ bool SdlWaveDevice::Lost() const {
 }
 
 bool SdlWaveDevice::PlayedOut() const {
-  // The fill callback has handed SDL the last frame; what SDL still holds is a period or so.
-  if (device_ == 0) return false;
+  return playedOut_.load(std::memory_order_acquire);
+}
+
+void SdlWaveDevice::SetStoppedListener(std::function<void()> listener) {
+  if (device_ == 0) {
+    stoppedListener_ = std::move(listener);
+    return;
+  }
   sdl_->LockAudioDevice(device_);
-  const bool playedOut = cursor_.PlayedOut();
+  stoppedListener_ = std::move(listener);
   sdl_->UnlockAudioDevice(device_);
-  return playedOut;
 }
 
 bool SdlWaveDevice::Write(const WaveHeader& header) {
   if (header.data == nullptr || device_ == 0) return false;
   sdl_->LockAudioDevice(device_);
   StartCursor(cursor_, header, format_);
+  endHeard_.reset();
+  playedOut_.store(false, std::memory_order_release);
   sdl_->UnlockAudioDevice(device_);
+  sdl_->PauseAudioDevice(device_, 0);
   return true;
 }
 
@@ -104,12 +113,31 @@ bool SdlWaveDevice::Reset() {
   if (device_ == 0) return true;
   sdl_->LockAudioDevice(device_);
   cursor_.Stop();
+  endHeard_.reset();
+  playedOut_.store(false, std::memory_order_release);
   sdl_->UnlockAudioDevice(device_);
   return true;
 }
 
 void SdlWaveDevice::FillStream(void* self, Uint8* stream, int bytes) {
-  auto* device = static_cast<SdlWaveDevice*>(self);
-  device->cursor_.Render(std::span(reinterpret_cast<std::int16_t*>(stream),
-                                   static_cast<std::size_t>(bytes) / sizeof(std::int16_t)));
+  static_cast<SdlWaveDevice*>(self)->Fill(
+      std::span(reinterpret_cast<std::int16_t*>(stream),
+                static_cast<std::size_t>(bytes) / sizeof(std::int16_t)));
+}
+
+void SdlWaveDevice::Fill(std::span<std::int16_t> out) {
+  const std::uint64_t left = cursor_.FramesLeft();
+  cursor_.Render(out);
+  const auto now = Clock::now();
+  if (left > 0 && cursor_.FramesLeft() == 0) {
+    const std::chrono::duration<double> untilHeard(static_cast<double>(left + periodFrames_) /
+                                                   format_.samplesPerSec);
+    endHeard_ = now + std::chrono::duration_cast<Clock::duration>(untilHeard);
+  }
+  if (!endHeard_ || now < *endHeard_) return;
+  endHeard_.reset();
+  playedOut_.store(true, std::memory_order_release);
+  // SDL's own lock is recursive, so pausing from its callback is allowed.
+  sdl_->PauseAudioDevice(device_, 1);
+  if (stoppedListener_) stoppedListener_();
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <functional>
+
 #include "audio/LoopCursor.h"
 #include "audio/WaveFormat.h"
 
@@ -20,9 +22,15 @@ class WaveDevice {
   // sound server died, say). Nothing written is heard until the device is opened again.
   virtual bool Lost() const { return false; }
 
-  // True once every repetition of the last Write has been played: the output has fallen
+  // True once every repetition of the last Write has been heard: the output has fallen
   // silent by itself. False again after the next Write or Reset.
   virtual bool PlayedOut() const { return false; }
+
+  // Whom to tell when the output stops by itself: its last repetition has been heard, or it
+  // went away while playing. Told on the device's own thread, perhaps with the device's lock
+  // held, so it must return at once and call nothing on the device: it is there to wake
+  // whoever shows the output's state. An empty function tells no one.
+  virtual void SetStoppedListener(std::function<void()> listener) = 0;
 
   // How often the output ran dry while playing, each time putting silence into the loop and
   // shifting every later stroke; 0 where the device cannot tell.

@@ -89,3 +89,7 @@ bool CWaveOut::Stop() {
 bool CWaveOut::IsPlaying() const {
   return playing && g_waveOut != nullptr && !g_waveOut->Lost() && !g_waveOut->PlayedOut();
 }
+
+void CWaveOut::SetStoppedListener(std::function<void()> listener) {
+  if (g_waveOut != nullptr) g_waveOut->SetStoppedListener(std::move(listener));
+}

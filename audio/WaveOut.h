@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 
 #include "audio/WaveFormat.h"
 
@@ -32,6 +33,8 @@ class CWaveOut {
   // Whether the channel started the device and has not stopped it since, unless the device
   // has gone away meanwhile or has played every repetition and fallen silent.
   bool IsPlaying() const;
+  // Whom the device tells, on its own thread, when it stops by itself (see WaveDevice).
+  void SetStoppedListener(std::function<void()> listener);
 
   const WaveHeader& Header() const { return header; }
 

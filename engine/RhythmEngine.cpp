@@ -37,8 +37,13 @@ CRhythmEngine::CRhythmEngine() {
 }
 
 CRhythmEngine::~CRhythmEngine() {
-  // The device must not go on reading the loop once it is released.
+  // The device must not go on reading the loop once it is released, nor tell anyone of it.
   output.Stop();
+  output.SetStoppedListener({});
+}
+
+void CRhythmEngine::SetStoppedListener(std::function<void()> listener) {
+  output.SetStoppedListener(std::move(listener));
 }
 
 bool CRhythmEngine::LoadTones() {

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <span>
 
@@ -55,6 +56,9 @@ class CRhythmEngine {
   bool Play();
   bool Stop();
   bool IsPlaying() const { return output.IsPlaying(); }
+  // Called on the output's own thread when playing stops by itself: the last repetition has
+  // been heard, or the output went away. It must only pass the news on (see WaveDevice).
+  void SetStoppedListener(std::function<void()> listener);
 
   // Renders the loop for the current settings, restarting playback if it was running.
   void Render();

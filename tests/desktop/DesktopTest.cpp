@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 
 namespace desktop {
 
@@ -43,6 +44,27 @@ void ExpectOnGrid(const std::vector<std::size_t>& onsets, const Setting& setting
     return sum / static_cast<double>(strokes);
   };
   EXPECT_LT(std::abs(loopMean(loops - 1) - loopMean(0)), tolerance / 2) << "the grid drifts";
+}
+
+namespace {
+
+bool PipeWireScript(const std::string& arguments) {
+  return std::system((std::string(TOCOLO_PIPEWIRE_SCRIPT) + " " + arguments).c_str()) == 0;
+}
+
+}  // namespace
+
+PipeWireServer::PipeWireServer(unsigned rate) {
+  const char* previous = std::getenv("PULSE_SERVER");
+  if (previous != nullptr) previousServer_ = previous;
+  const std::string dir = TOCOLO_PIPEWIRE_DIR;
+  started_ = PipeWireScript("start " + dir + " " + std::to_string(rate));
+  setenv("PULSE_SERVER", ("unix:" + dir + "/runtime/pulse/native").c_str(), 1);
+}
+
+PipeWireServer::~PipeWireServer() {
+  PipeWireScript(std::string("stop ") + TOCOLO_PIPEWIRE_DIR);
+  setenv("PULSE_SERVER", previousServer_.c_str(), 1);
 }
 
 void DesktopTest::SetUp() {

@@ -52,6 +52,18 @@ double Milliseconds(Clock::duration d);
 void ExpectOnGrid(const std::vector<std::size_t>& onsets, const Setting& setting, std::size_t loops,
                   unsigned rate = 44100, double tolerance = 2);
 
+// A private PipeWire for as long as this lives; programs started meanwhile use it.
+class PipeWireServer {
+ protected:
+  explicit PipeWireServer(unsigned rate);
+  ~PipeWireServer();
+
+  bool started_ = false;
+
+ private:
+  std::string previousServer_;
+};
+
 class DesktopTest : public ::testing::Test {
  protected:
   explicit DesktopTest(unsigned rate = 44100, std::chrono::milliseconds recorderLatency = 5ms,

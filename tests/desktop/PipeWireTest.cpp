@@ -9,8 +9,6 @@
 // machine then stalls the graph past a deadline every few seconds: it plays a quantum of
 // silence into every stream, two recorders side by side hear the same gaps, and the
 // program's stream, full all along, reports none.
-#include <cstdlib>
-#include <string>
 #include <thread>
 
 #include "desktop/DesktopTest.h"
@@ -18,31 +16,6 @@
 
 namespace desktop {
 namespace {
-
-// A private PipeWire for as long as this lives; programs started meanwhile use it.
-class PipeWireServer {
- protected:
-  explicit PipeWireServer(unsigned rate) {
-    const char* previous = std::getenv("PULSE_SERVER");
-    if (previous != nullptr) previousServer_ = previous;
-    started_ = Script("start " + dir_ + " " + std::to_string(rate));
-    setenv("PULSE_SERVER", ("unix:" + dir_ + "/runtime/pulse/native").c_str(), 1);
-  }
-  ~PipeWireServer() {
-    Script("stop " + dir_);
-    setenv("PULSE_SERVER", previousServer_.c_str(), 1);
-  }
-
-  bool started_ = false;
-
- private:
-  static bool Script(const std::string& arguments) {
-    return std::system((std::string(TOCOLO_PIPEWIRE_SCRIPT) + " " + arguments).c_str()) == 0;
-  }
-
-  std::string dir_ = TOCOLO_PIPEWIRE_DIR;
-  std::string previousServer_;
-};
 
 // At the graph's usual 48 kHz.
 class PipeWireAt48k : protected PipeWireServer, public DesktopTest {

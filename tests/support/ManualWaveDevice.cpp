@@ -22,9 +22,16 @@ bool ManualWaveDevice::PlayedOut() const {
   return cursor_.PlayedOut();
 }
 
+void ManualWaveDevice::SetStoppedListener(std::function<void()> listener) {
+  std::lock_guard lock(mutex_);
+  stoppedListener_ = std::move(listener);
+}
+
 void ManualWaveDevice::Pull(std::span<std::int16_t> out) {
   std::lock_guard lock(mutex_);
+  const bool playing = cursor_.FramesLeft() > 0;
   cursor_.Render(out);
+  if (playing && cursor_.PlayedOut() && stoppedListener_) stoppedListener_();
 }
 
 void ManualWaveDevice::SetUnplugged(bool unplugged) {

@@ -16,8 +16,10 @@ class ManualWaveDevice final : public WaveDevice {
   bool Write(const WaveHeader& header) override;
   bool Reset() override;
   bool PlayedOut() const override;
+  void SetStoppedListener(std::function<void()> listener) override;
 
-  // The next out.size() frames of sound.
+  // The next out.size() frames of sound. The pull that plays the last repetition's last
+  // frame tells the stopped listener, on the puller's thread.
   void Pull(std::span<std::int16_t> out);
 
   // While unplugged, Write and Reset fail as a device that has gone away would.
@@ -28,6 +30,7 @@ class ManualWaveDevice final : public WaveDevice {
   mutable std::mutex mutex_;
   WaveFormat format_;
   LoopCursor cursor_;
+  std::function<void()> stoppedListener_;
   bool unplugged_ = false;
   int writes_ = 0;
 };

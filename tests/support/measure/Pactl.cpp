@@ -33,29 +33,39 @@ std::optional<std::string> Run(const std::vector<std::string>& args) {
   return std::move(result.output);
 }
 
-std::vector<std::uint64_t> UnderrunsOf(pid_t pid) {
-  std::vector<std::uint64_t> counts;
+std::vector<PlaybackStream> PlaybackStreamsOf(pid_t pid) {
+  std::vector<PlaybackStream> streams;
   const std::optional<std::string> listing = Run({"list", "sink-inputs"});
-  if (!listing) return counts;
-  // Each stream's block starts with "Sink Input #"; its properties follow one a line.
+  if (!listing) return streams;
+  // Each stream's block starts with "Sink Input #"; its state and then its properties follow
+  // one a line.
   std::istringstream lines(*listing);
   bool ours = false;
   bool counted = false;
-  std::uint64_t underruns = 0;
+  PlaybackStream stream;
   auto endStream = [&] {
-    if (ours && counted) counts.push_back(underruns);
+    if (ours && counted) streams.push_back(stream);
     ours = counted = false;
+    stream = {};
   };
   for (std::string line; std::getline(lines, line);) {
     if (line.starts_with("Sink Input #")) endStream();
+    if (line.find("Corked: yes") != std::string::npos) stream.corked = true;
     if (auto value = PropertyValue(line, "application.process.id")) {
       ours = *value == std::to_string(pid);
     } else if (auto count = PropertyValue(line, "tocolo.underruns")) {
-      counted = std::from_chars(count->data(), count->data() + count->size(), underruns).ec ==
-                std::errc{};
+      counted =
+          std::from_chars(count->data(), count->data() + count->size(), stream.underruns).ec ==
+          std::errc{};
     }
   }
   endStream();
+  return streams;
+}
+
+std::vector<std::uint64_t> UnderrunsOf(pid_t pid) {
+  std::vector<std::uint64_t> counts;
+  for (const PlaybackStream& stream : PlaybackStreamsOf(pid)) counts.push_back(stream.underruns);
   return counts;
 }
 

@@ -14,7 +14,13 @@ namespace pactl {
 // Runs pactl with `args`: its output, or nullopt if it failed.
 std::optional<std::string> Run(const std::vector<std::string>& args);
 
-// The underrun count that each playback stream of process `pid` publishes.
+// What the server shows of each playback stream of process `pid`: the underrun count it
+// publishes, and whether it is corked.
+struct PlaybackStream {
+  std::uint64_t underruns = 0;
+  bool corked = false;
+};
+std::vector<PlaybackStream> PlaybackStreamsOf(pid_t pid);
 std::vector<std::uint64_t> UnderrunsOf(pid_t pid);
 
 // Loads a 44.1 kHz 16-bit mono null sink named `name`: the module's index, or nullopt.

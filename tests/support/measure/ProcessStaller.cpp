@@ -20,3 +20,10 @@ ProcessStaller::ProcessStaller(pid_t target, std::chrono::milliseconds stall,
   helper_.Start(
       {"sh", "-c", script, std::to_string(target), Seconds(stall), Seconds(every - stall)}, {});
 }
+
+ProcessStaller::ProcessStaller(pid_t target, Once once) {
+  const char* script =
+      "trap 'kill -CONT $0; exit 0' TERM; sleep $1; kill -STOP $0; sleep $2; kill -CONT $0";
+  helper_.Start(
+      {"sh", "-c", script, std::to_string(target), Seconds(once.after), Seconds(once.stall)}, {});
+}

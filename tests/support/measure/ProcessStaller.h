@@ -13,11 +13,19 @@
 class ProcessStaller {
  public:
   ProcessStaller(pid_t target, std::chrono::milliseconds stall, std::chrono::milliseconds every);
+  // Stops the process just once: `after` from now, for `stall`.
+  struct Once {
+    std::chrono::milliseconds after;
+    std::chrono::milliseconds stall;
+  };
+  ProcessStaller(pid_t target, Once once);
   ~ProcessStaller() = default;  // the helper resumes the target as it goes
   ProcessStaller(const ProcessStaller&) = delete;
   ProcessStaller& operator=(const ProcessStaller&) = delete;
 
   bool Started() const { return helper_.Started(); }
+  // Whether a stall of Once is over, the target running again.
+  bool Done() { return !helper_.Running(); }
 
  private:
   ChildProcess helper_;
