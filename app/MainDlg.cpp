@@ -24,6 +24,10 @@ CMainDlg::CMainDlg(CWnd* pParent)
       m_hIcon(LoadIconResource(IDR_MAINFRAME)),
       m_lastPos(std::numeric_limits<std::int32_t>::min()) {}
 
+CMainDlg::CMainDlg(std::uint32_t playLoops, CWnd* pParent) : CMainDlg(pParent) {
+  m_playLoops = playLoops;
+}
+
 CMainDlg::~CMainDlg() = default;
 
 void CMainDlg::DoDataExchange(CDataExchange* pDX) {
@@ -70,7 +74,7 @@ bool CMainDlg::OnInitDialog() {
   m_start.LoadBitmaps(IDB_START_NORMAL, IDB_START_SELECTED, IDB_START_FOCUSED, IDB_START_DISABLED);
   m_stop.LoadBitmaps(IDB_STOP_NORMAL, IDB_STOP_SELECTED, IDB_STOP_FOCUSED, IDB_STOP_DISABLED);
 
-  m_engine = std::make_unique<CRhythmEngine>();
+  m_engine = std::make_unique<CRhythmEngine>(m_playLoops);
   // After its last repetition, or when the sound server goes, the output falls silent by
   // itself and says so from its own thread; the window then shows stopped.
   m_engine->SetStoppedListener([this] {
@@ -88,49 +92,45 @@ bool CMainDlg::OnInitDialog() {
 
 // Before the separator and About item that come last: both aids off, as at every start.
 void CMainDlg::AppendPracticeAids(CMenu& menu) {
-  menu.AppendMenu(MF_SEPARATOR);
-  menu.AppendMenu(MF_STRING, IDM_BEAT, QStringLiteral("&Beat"));
-  menu.CheckMenuItem(IDM_BEAT, MF_UNCHECKED);
-  menu.AppendMenu(MF_SEPARATOR);
-  menu.AppendMenu(MF_STRING, IDM_SILENT_OFF, QStringLiteral("Silent loops &off"));
-  menu.AppendMenu(MF_STRING, IDM_SILENT_EVERY_SECOND, QStringLiteral("&Every second loop silent"));
-  menu.AppendMenu(MF_STRING, IDM_SILENT_ONE_IN_FOUR, QStringLiteral("One silent loop in &four"));
-  menu.CheckMenuRadioItem(IDM_SILENT_OFF, IDM_SILENT_ONE_IN_FOUR, IDM_SILENT_OFF);
+  const PracticeAid* previous = nullptr;
+  for (const PracticeAid& aid : kPracticeAids) {
+    if (previous == nullptr || previous->kind != aid.kind) menu.AppendMenu(MF_SEPARATOR);
+    menu.AppendMenu(MF_STRING, aid.command, QString::fromUtf8(aid.text));
+    previous = &aid;
+  }
+  for (const PracticeAid& aid : kPracticeAids) {
+    if (aid.kind == PracticeAid::Kind::kBeat) menu.CheckMenuItem(aid.command, MF_UNCHECKED);
+    if (aid.kind == PracticeAid::Kind::kSilentLoops && aid.silentCycle == 0)
+      menu.CheckMenuRadioItem(kFirstSilentLoops, kLastSilentLoops, aid.command);
+  }
 }
 
 void CMainDlg::OnSysCommand(unsigned nID, long lParam) {
-  switch (nID & 0xFFF0) {
-    case IDM_ABOUTBOX: {
-      CAboutDlg dlgAbout;
-      dlgAbout.DoModal();
-      break;
-    }
-    case IDM_BEAT:
-      OnBeat();
-      break;
-    case IDM_SILENT_OFF:
-    case IDM_SILENT_EVERY_SECOND:
-    case IDM_SILENT_ONE_IN_FOUR:
-      OnSilentLoops(nID & 0xFFF0);
-      break;
-    default:
-      CDialog::OnSysCommand(nID, lParam);
+  const unsigned command = nID & 0xFFF0;
+  if (command == IDM_ABOUTBOX) {
+    CAboutDlg dlgAbout;
+    dlgAbout.DoModal();
+  } else if (const PracticeAid* aid = FindPracticeAid(command)) {
+    OnPracticeAid(*aid);
+  } else {
+    CDialog::OnSysCommand(nID, lParam);
   }
 }
 
 // Like any other setting, a change while playing restarts the loop from its first sample.
-void CMainDlg::OnBeat() {
+void CMainDlg::OnPracticeAid(const PracticeAid& aid) {
   if (!m_engine) return;
-  m_engine->SetBeat(!m_engine->Beat());
-  GetSystemMenu(false)->CheckMenuItem(IDM_BEAT, m_engine->Beat() ? MF_CHECKED : MF_UNCHECKED);
-}
-
-void CMainDlg::OnSilentLoops(unsigned nID) {
-  if (!m_engine) return;
-  m_engine->SetSilentCycle(nID == IDM_SILENT_EVERY_SECOND  ? 2
-                           : nID == IDM_SILENT_ONE_IN_FOUR ? 4
-                                                           : 0);
-  GetSystemMenu(false)->CheckMenuRadioItem(IDM_SILENT_OFF, IDM_SILENT_ONE_IN_FOUR, nID);
+  CMenu* menu = GetSystemMenu(false);
+  switch (aid.kind) {
+    case PracticeAid::Kind::kBeat:
+      m_engine->SetBeat(!m_engine->Beat());
+      menu->CheckMenuItem(aid.command, m_engine->Beat() ? MF_CHECKED : MF_UNCHECKED);
+      break;
+    case PracticeAid::Kind::kSilentLoops:
+      m_engine->SetSilentCycle(aid.silentCycle);
+      menu->CheckMenuRadioItem(kFirstSilentLoops, kLastSilentLoops, aid.command);
+      break;
+  }
 }
 
 void CMainDlg::OnPaint() {

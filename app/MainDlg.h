@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <memory>
 
+#include "app/PracticeAid.h"
 #include "engine/RhythmEngine.h"
 #include "framework/BitmapButton.h"
 #include "framework/Dialog.h"
@@ -17,6 +18,8 @@
 class CMainDlg : public CDialog {
  public:
   explicit CMainDlg(CWnd* pParent = nullptr);
+  // With START playing the loop `playLoops` times rather than the engine's usual count.
+  explicit CMainDlg(std::uint32_t playLoops, CWnd* pParent = nullptr);
   ~CMainDlg() override;
 
   bool PreTranslateMessage(MSG* pMsg) override;
@@ -46,8 +49,7 @@ class CMainDlg : public CDialog {
   void UpdateButtons();
   void OnOutputStopped();
   void AppendPracticeAids(CMenu& menu);
-  void OnBeat();
-  void OnSilentLoops(unsigned nID);
+  void OnPracticeAid(const PracticeAid& aid);
 
   CBitmapButton m_start;
   CBitmapButton m_stop;
@@ -55,6 +57,7 @@ class CMainDlg : public CDialog {
   QIcon m_hIcon;
   std::int32_t m_lastPos;  // starts where no slider position is, so the first paint counts
   std::int32_t m_tempo = 0;
+  std::uint32_t m_playLoops = CRhythmEngine::kPlayLoops;
   // Where the output's news of stopping by itself is delivered, on this thread. It outlives
   // the engine, whose end silences the news.
   QObject m_outputNews;

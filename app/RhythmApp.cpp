@@ -13,9 +13,7 @@ void ShowMessageBoxWindow(std::string_view text, std::string_view caption) {
 
 }  // namespace
 
-CRhythmApp theApp;
-
-CRhythmApp::CRhythmApp() : CWinApp(kTocoloVersion) {
+CRhythmApp::CRhythmApp(std::uint32_t playLoops) : CWinApp(kTocoloVersion), m_playLoops(playLoops) {
   SetMessageBoxHook(&ShowMessageBoxWindow);
 }
 
@@ -26,7 +24,7 @@ std::span<const CommandMapEntry> CRhythmApp::GetCommandMap() const {
 
 bool CRhythmApp::InitInstance() {
   AfxEnableControlContainer();
-  CMainDlg dlg;
+  CMainDlg dlg(m_playLoops);
   m_pMainWnd = &dlg;
   dlg.DoModal();
   m_pMainWnd = nullptr;

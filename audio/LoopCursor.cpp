@@ -18,7 +18,7 @@ void LoopCursor::Stop() {
 }
 
 std::uint64_t LoopCursor::FramesLeft() const {
-  if (!Sounding()) return 0;
+  if (!HasFramesLeft()) return 0;
   return std::uint64_t{loopsLeft_} * frames_ - position_;
 }
 
@@ -29,7 +29,7 @@ bool LoopCursor::SilentRepetition() const {
 }
 
 void LoopCursor::Render(std::span<std::int16_t> out) {
-  while (!out.empty() && Sounding()) {
+  while (!out.empty() && HasFramesLeft()) {
     const std::size_t n = std::min<std::size_t>(out.size(), frames_ - position_);
     if (SilentRepetition()) {
       std::fill_n(out.begin(), n, std::int16_t{0});

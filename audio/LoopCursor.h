@@ -10,7 +10,7 @@ class LoopCursor {
  public:
   // Starts over at the first of `frames` samples at `samples`, `loops` times in all. With a
   // `silentCycle` of 2 or more, every repetition k with k % silentCycle == silentCycle - 1
-  // plays as zeros of the same length, so the beat runs on through it unbroken.
+  // plays as zeros of the same length, so the loop's timing runs on through it unbroken.
   void Start(const std::int16_t* samples, std::uint32_t frames, std::uint32_t loops,
              std::uint32_t silentCycle = 0);
   void Stop();
@@ -19,7 +19,8 @@ class LoopCursor {
   // dropped between one repetition and the next.
   void Render(std::span<std::int16_t> out);
 
-  bool Sounding() const { return loopsLeft_ > 0 && frames_ > 0; }
+  // True while repetitions are left to render, silent ones included.
+  bool HasFramesLeft() const { return loopsLeft_ > 0 && frames_ > 0; }
   // True once every repetition of the last Start has been rendered; a stopped cursor has
   // nothing to play out.
   bool PlayedOut() const { return frames_ > 0 && loopsLeft_ == 0; }

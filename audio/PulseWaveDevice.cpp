@@ -5,6 +5,7 @@
 #include <span>
 
 #include "audio/MainLoopLock.h"
+#include "res/AppId.h"
 
 namespace {
 
@@ -116,8 +117,8 @@ PulseWaveDevice::PulseWaveDevice(const WaveFormat& format, Queue queue)
   loop_.reset(pa_threaded_mainloop_new());
   pa_proplist* properties = pa_proplist_new();
   pa_proplist_sets(properties, PA_PROP_APPLICATION_NAME, "Tocolo");
-  pa_proplist_sets(properties, PA_PROP_APPLICATION_ID, "io.github.tocolo.Tocolo");
-  pa_proplist_sets(properties, PA_PROP_APPLICATION_ICON_NAME, "io.github.tocolo.Tocolo");
+  pa_proplist_sets(properties, PA_PROP_APPLICATION_ID, kAppId);
+  pa_proplist_sets(properties, PA_PROP_APPLICATION_ICON_NAME, kAppId);
   context_.reset(pa_context_new_with_proplist(pa_threaded_mainloop_get_api(loop_.get()), "Tocolo",
                                               properties));
   pa_proplist_free(properties);

@@ -19,8 +19,17 @@ constexpr bool IsMono16(const WaveFormat& format) {
   return format.formatTag == kWaveFormatPcm && format.bitsPerSample == 16 && format.channels == 1;
 }
 
-// The engine's output: 16-bit mono at 44.1 kHz.
-inline constexpr WaveFormat kCdMono{kWaveFormatPcm, 1, 44100, 88200, 2, 16};
+// PCM with the block size and byte rate that follow from the other three.
+constexpr WaveFormat PcmFormat(std::uint16_t channels, std::uint32_t samplesPerSec,
+                               std::uint16_t bitsPerSample) {
+  const auto blockAlign = static_cast<std::uint16_t>(channels * bitsPerSample / 8);
+  return {kWaveFormatPcm, channels,     samplesPerSec, blockAlign * samplesPerSec,
+          blockAlign,     bitsPerSample};
+}
+
+// The engine's output: 16-bit mono at 44.1 kHz. Stated here alone; the output channel's
+// defaults, the engine's set-up and the loop's length in bytes all follow from it.
+inline constexpr WaveFormat kCdMono = PcmFormat(1, 44100, 16);
 
 // Describes the one buffer the output plays: `bufferLength` bytes from `data`, repeated
 // `loops` times in all when both loop flags are set. With a `silentCycle` of 2 or more, the

@@ -38,9 +38,9 @@ class CWaveOut {
 
   const WaveHeader& Header() const { return header; }
 
-  static constexpr std::uint16_t kChannels = 1;
-  static constexpr std::uint32_t kSamplesPerSec = 44100;
-  static constexpr std::uint16_t kBitsPerSample = 16;
+  static constexpr std::uint16_t kChannels = kCdMono.channels;
+  static constexpr std::uint32_t kSamplesPerSec = kCdMono.samplesPerSec;
+  static constexpr std::uint16_t kBitsPerSample = kCdMono.bitsPerSample;
 
  private:
   bool PrepareHeader() const;

@@ -1,11 +1,11 @@
 # tocolo_install_desktop_files(<image-dir>)
 # Installs the menu entry, the icon at the theme's sizes and scalable, the AppStream metainfo
 # and the manual page, so desktops list Tocolo with its icon, software centres describe it
-# and `man tocolo` works. Everything a desktop looks up carries the one application id.
+# and `man tocolo` works. Everything a desktop looks up carries the one application id,
+# TOCOLO_APP_ID.
 # <image-dir> is where tools/imagegen wrote the icons.
 include(GNUInstallDirs)
 
-set(TOCOLO_APP_ID io.github.tocolo.Tocolo)
 set(TOCOLO_DESKTOP_ENTRY ${CMAKE_CURRENT_LIST_DIR}/../res/desktop/${TOCOLO_APP_ID}.desktop)
 # The release in the metainfo is the project's version.
 set(TOCOLO_METAINFO ${PROJECT_BINARY_DIR}/${TOCOLO_APP_ID}.metainfo.xml)

@@ -8,19 +8,10 @@
 #include "engine/WaveImage.h"
 #include "res/Resources.h"
 
-namespace {
+// Render counts bytes and places samples: the two meet at one 16-bit sample a frame.
+static_assert(kCdMono.blockAlign == sizeof(std::int16_t));
 
-// How often Play repeats the loop. A test build of the whole program makes it a handful, to
-// reach the end in seconds; the shipped program is always built with 1000.
-#ifdef TOCOLO_TEST_PLAY_LOOPS
-constexpr std::uint32_t kPlayLoops = TOCOLO_TEST_PLAY_LOOPS;
-#else
-constexpr std::uint32_t kPlayLoops = 1000;
-#endif
-
-}  // namespace
-
-CRhythmEngine::CRhythmEngine() {
+CRhythmEngine::CRhythmEngine(std::uint32_t playLoops) : playLoops(playLoops) {
   if (!LoadTones()) return;
   LoadClick();
   // Render zero-fills what plays, so the rest is never touched and costs no memory: even the
@@ -29,9 +20,9 @@ CRhythmEngine::CRhythmEngine() {
   tempo = kDefaultTempo;
   pattern = kPatternTwoThree;
   tone = kToneClaves;
-  output.SetBitsPerSample(16);
-  output.SetChannels(1);
-  output.SetSampleRate(44100);
+  output.SetBitsPerSample(kCdMono.bitsPerSample);
+  output.SetChannels(kCdMono.channels);
+  output.SetSampleRate(kCdMono.samplesPerSec);
   output.SetBuffer(loop.get());
   Render();
 }
@@ -111,7 +102,7 @@ void CRhythmEngine::SetSilentCycle(std::uint32_t cycle) {
 }
 
 bool CRhythmEngine::Play() {
-  output.Play(kPlayLoops);
+  output.Play(playLoops);
   return true;
 }
 
@@ -142,7 +133,7 @@ void CRhythmEngine::Render() {
   }
   if (beat) AddBeat(length >> 1);
   output.SetLength(length);
-  if (wasPlaying) output.Play(kPlayLoops);
+  if (wasPlaying) output.Play(playLoops);
 }
 
 // Clicks on each beat, over the strokes already in place, cut at the loop's end.

@@ -27,9 +27,13 @@ class CRhythmEngine {
   static constexpr int kClickResourceId = IDR_WAVE_CLICK;  // the beat's click
   static constexpr std::size_t kLoopCapacity = 470400;     // samples
   static constexpr std::uint32_t kDefaultTempo = 195;
-  static constexpr std::uint32_t kBytesPerMinute = 44100 * 2 * 60;
+  static constexpr std::uint32_t kBytesPerMinute = kCdMono.avgBytesPerSec * 60;
+  // How often Play repeats the loop before the output falls silent by itself, unless the
+  // engine is made with another count: 1000 times, 40 minutes at the default tempo.
+  static constexpr std::uint32_t kPlayLoops = 1000;
 
-  // Stroke positions of each pattern as fractions of the loop, six strokes each.
+  // Stroke positions of each pattern as fractions of the loop, six to a row: 2-3 and the
+  // rumba have five strokes and repeat their last, which lands on itself.
   static constexpr std::array<std::array<double, 6>, kPatternCount> kClaveTable = {{
       {0.125, 0.25, 0.5, 0.6875, 0.875, 0.875},
       {0, 0.1875, 0.4375, 0.625, 0.75, 0.75},
@@ -37,7 +41,8 @@ class CRhythmEngine {
   }};
 
   // Opens the output, loads the three tones and renders a first loop at the default tempo.
-  CRhythmEngine();
+  // Each Play repeats the loop `playLoops` times.
+  explicit CRhythmEngine(std::uint32_t playLoops = kPlayLoops);
   virtual ~CRhythmEngine();
   CRhythmEngine(const CRhythmEngine&) = delete;
   CRhythmEngine& operator=(const CRhythmEngine&) = delete;
@@ -86,6 +91,7 @@ class CRhythmEngine {
   void AddBeat(std::uint32_t frames);
 
   CWaveOut output;
+  std::uint32_t playLoops;
   std::array<std::unique_ptr<std::int16_t[]>, kToneCount> samples;
   std::array<std::int32_t, kToneCount> counts{};
   std::unique_ptr<std::int16_t[]> loop;

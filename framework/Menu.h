@@ -7,6 +7,8 @@
 #include <memory>
 #include <vector>
 
+#include "framework/HeldKeyFilter.h"
+
 // A menu of commands; choosing an item reports its command id.
 class CMenu {
  public:
@@ -29,6 +31,8 @@ class CMenu {
   QAction* Find(unsigned id) const;
 
   QMenu menu_;
+  // A key already down as the menu opens chooses nothing in it.
+  HeldKeyFilter heldKeys_{menu_};
   std::vector<std::unique_ptr<QActionGroup>> groups_;
   std::function<void(unsigned)> onCommand_;
 };

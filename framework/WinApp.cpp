@@ -7,6 +7,7 @@
 
 #include "framework/Afx.h"
 #include "framework/ResourceLoader.h"
+#include "res/AppId.h"
 
 namespace {
 
@@ -84,7 +85,7 @@ int AfxWinMain(int argc, char** argv) {
   QApplication::setApplicationName(QString::fromUtf8(app->Version().internalName));
   QApplication::setApplicationVersion(DottedVersion(app->Version().productVersion));
   // The menu entry's name: Wayland app id, and how a task bar finds the entry and its icon.
-  QApplication::setDesktopFileName(QStringLiteral("io.github.tocolo.Tocolo"));
+  QApplication::setDesktopFileName(QString::fromLatin1(kAppId));
   app->InitInstance();
   if (app->m_missingMainTemplate != 0) {
     std::fprintf(stderr, "tocolo: the main window could not be made (no dialog template %d)\n",

@@ -1,8 +1,8 @@
 #pragma once
 
-// Every resource and control id of the program, written once: the dialog tables, the
-// resource list in CMakeLists.txt (which reads the image ids from here), the engine and the
-// windows all use these names.
+// Every resource, control and command id of the program, written once: the dialog tables,
+// the resource list in CMakeLists.txt (which reads the image ids from here), the engine and
+// the windows all use these names. The practice aids' commands stand in their own table.
 
 // Commands every dialog knows.
 inline constexpr int IDOK = 1;
@@ -44,11 +44,6 @@ inline constexpr int IDC_PATTERN68 = 1009;
 inline constexpr int IDC_TEMPO = 1010;
 inline constexpr int IDC_ABOUT_LABEL = 1022;
 
-// The About item of the system menu.
+// The About item of the system menu. System commands keep their low four bits clear; the
+// practice aids' items take the commands after it, in their table (app/PracticeAid.h).
 inline constexpr unsigned IDM_ABOUTBOX = 0x0010;
-// The practice aids in the system menu: the beat, and the silent-loop choices. System
-// commands keep their low four bits clear.
-inline constexpr unsigned IDM_BEAT = 0x0020;
-inline constexpr unsigned IDM_SILENT_OFF = 0x0030;
-inline constexpr unsigned IDM_SILENT_EVERY_SECOND = 0x0040;
-inline constexpr unsigned IDM_SILENT_ONE_IN_FOUR = 0x0050;

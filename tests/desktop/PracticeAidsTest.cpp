@@ -1,6 +1,6 @@
-// The practice aids of the window menu, heard from the sound server's null sink, on a build of
-// the program that plays eight loops to a start: sounding loops exact, silent loops all
-// zeros, the grid unbroken across each, the beat's click mixed in as the test computes it
+// The practice aids of the window menu, heard from the sound server's null sink, on the test
+// program that plays eight loops to a start (EightLoopsProgram.cpp): sounding loops exact, silent
+// loops all zeros, the grid unbroken across each, the beat's click mixed in as the test computes it
 // from the embedded sounds. When the eight have played, one Space must start the loop again:
 // the window has followed the output to its end.
 #include <thread>
@@ -14,6 +14,7 @@ constexpr std::size_t kLoops = 8;
 // The defaults' loop: 2-3 with Claves at 200, 105840 samples.
 constexpr std::size_t kLoopFrames = 105840;
 const std::vector<std::size_t> kStrokes = {13230, 26460, 52920, 72765, 92610};
+const std::vector<std::size_t> kBeats = {0, 13230, 26460, 39690, 52920, 66150, 79380, 92610};
 
 class PracticeAids : public DesktopTest {
  protected:
@@ -90,7 +91,7 @@ Sound Strokes() {
 
 Sound StrokesAndBeat() {
   Sound loop = Strokes();
-  MixAt(loop, BeatPositions(kLoopFrames, 8), ClickSamples());
+  MixAt(loop, kBeats, ClickSamples());
   return loop;
 }
 

@@ -149,7 +149,7 @@ struct BeatCase {
   std::int32_t tone;
   std::uint32_t tempo;
   std::vector<std::size_t> strokes;
-  std::size_t beats;
+  std::vector<std::size_t> beats;
 };
 
 class BeatUnderTheClave : public EngineTest, public ::testing::WithParamInterface<BeatCase> {};
@@ -164,27 +164,46 @@ TEST_P(BeatUnderTheClave, AddsTheClickOnEachBeatOverTheStrokes) {
   engine.SetBeat(true);
   std::vector<std::int16_t> expected = StrokesAt(c.strokes, ToneSamples(c.tone), without.size());
   EXPECT_EQ(without, expected);
-  MixAt(expected, BeatPositions(without.size(), c.beats), ClickSamples());
+  MixAt(expected, c.beats, ClickSamples());
   EXPECT_TRUE(PlayedLoop() == expected);
   engine.SetBeat(false);
   EXPECT_TRUE(PlayedLoop() == without);
 }
 
+// At 195 the loop is 108553 samples, not a whole number of beats: each beat falls on the
+// sample before its exact place (54276 for 54276.5), never after it.
 INSTANTIATE_TEST_SUITE_P(
     Beats, BeatUnderTheClave,
-    ::testing::Values(
-        BeatCase{kPatternTwoThree, kToneClaves, 200, {13230, 26460, 52920, 72765, 92610}, 8},
-        BeatCase{
-            kPatternRumba, CRhythmEngine::kToneHandClap, 195, {0, 20353, 47491, 67845, 81414}, 8},
-        BeatCase{kPatternSixEight, kToneCowbell, 300, {0, 8820, 22050, 30870, 39690, 48510}, 6}));
+    ::testing::Values(BeatCase{kPatternTwoThree,
+                               kToneClaves,
+                               200,
+                               {13230, 26460, 52920, 72765, 92610},
+                               {0, 13230, 26460, 39690, 52920, 66150, 79380, 92610}},
+                      BeatCase{kPatternRumba,
+                               CRhythmEngine::kToneHandClap,
+                               195,
+                               {0, 20353, 47491, 67845, 81414},
+                               {0, 13569, 27138, 40707, 54276, 67845, 81414, 94983}},
+                      BeatCase{kPatternSixEight,
+                               kToneCowbell,
+                               300,
+                               {0, 8820, 22050, 30870, 39690, 48510},
+                               {0, 8820, 17640, 26460, 35280, 44100}}));
 
 // Loud strokes under the click clip at full scale; a sum that wrapped would flip its sign.
+// The click is 20 samples long, so the mix takes its vector path for the first 16 and its
+// scalar one for the last 4, and both must clamp, at the top and at the bottom.
 TEST(EngineBeat, LoudOverlapsSaturateInsteadOfWrapping) {
   ManualWaveDevice device(kCdMono);
   ScopedWaveDeviceOverride useDevice(&device);
+  auto alternating = [](std::int16_t even, std::int16_t odd, std::size_t n) {
+    std::vector<std::int16_t> samples(n);
+    for (std::size_t i = 0; i < n; ++i) samples[i] = i % 2 == 0 ? even : odd;
+    return samples;
+  };
   const auto loud = MakeWaveImage({}, Samples16(std::vector<std::int16_t>(200, 30000)));
   const auto quiet = MakeWaveImage({}, Samples16(std::vector<std::int16_t>(200, -30000)));
-  const auto click = MakeWaveImage({}, Samples16({10000, -10000, 10000, -10000, 10000}));
+  const auto click = MakeWaveImage({}, Samples16(alternating(10000, -10000, 20)));
   res::ScopedResourceOverride claves(IDR_WAVE_CLAVES, res::kTypeWave, loud);
   res::ScopedResourceOverride hand(IDR_WAVE_HANDCLAP, res::kTypeWave, quiet);
   res::ScopedResourceOverride beat(IDR_WAVE_CLICK, res::kTypeWave, click);
@@ -194,11 +213,15 @@ TEST(EngineBeat, LoudOverlapsSaturateInsteadOfWrapping) {
   engine.SetBeat(true);
   auto first = [&] {
     const auto loop = engine.LoopBuffer();
-    return std::vector<std::int16_t>(loop.begin(), loop.begin() + 6);
+    return std::vector<std::int16_t>(loop.begin(), loop.begin() + 21);
   };
-  EXPECT_EQ(first(), (std::vector<std::int16_t>{32767, 20000, 32767, 20000, 32767, 30000}));
+  std::vector<std::int16_t> expected = alternating(32767, 20000, 20);
+  expected.push_back(30000);  // past the click, the stroke alone
+  EXPECT_EQ(first(), expected);
   engine.SetTone(CRhythmEngine::kToneHandClap);
-  EXPECT_EQ(first(), (std::vector<std::int16_t>{-20000, -32768, -20000, -32768, -20000, -30000}));
+  expected = alternating(-20000, -32768, 20);
+  expected.push_back(-30000);
+  EXPECT_EQ(first(), expected);
 }
 
 TEST_F(EngineTest, SilentLoopsAreAllZerosOnTheGridAndAChangeRestartsOnASoundingLoop) {

@@ -28,13 +28,6 @@ inline std::vector<std::int16_t> ClickSamples() {
   return SoundSamples(CRhythmEngine::kClickResourceId);
 }
 
-// The beat's sample positions in a loop of `frames`: beat k at frames * k / beats.
-inline std::vector<std::size_t> BeatPositions(std::size_t frames, std::size_t beats) {
-  std::vector<std::size_t> positions;
-  for (std::size_t k = 0; k < beats; ++k) positions.push_back(frames * k / beats);
-  return positions;
-}
-
 // `sound` added into `mix` at each position, every sum held within 16 bits, cut at the end.
 inline void MixAt(std::vector<std::int16_t>& mix, const std::vector<std::size_t>& positions,
                   const std::vector<std::int16_t>& sound) {
