@@ -56,6 +56,16 @@ void DesktopWaveDevice::SetStoppedListener(std::function<void()> listener) {
   if (WaveDevice* output = Output()) output->SetStoppedListener(stoppedListener_);
 }
 
+std::optional<LoopClock> DesktopWaveDevice::HeardClock() const {
+  const WaveDevice* output = Output();
+  return output != nullptr ? output->HeardClock() : std::nullopt;
+}
+
+void DesktopWaveDevice::SetClockWanted(bool wanted) {
+  clockWanted_ = wanted;
+  if (WaveDevice* output = Output()) output->SetClockWanted(wanted);
+}
+
 std::uint64_t DesktopWaveDevice::Underruns() const {
   const WaveDevice* output = Output();
   return earlierUnderruns_ + (output != nullptr ? output->Underruns() : 0);
@@ -69,6 +79,7 @@ bool DesktopWaveDevice::Reopen() {
   if (choice_ != Choice::Sdl) {
     pulse_ = std::make_unique<PulseWaveDevice>(format_);
     pulse_->SetStoppedListener(stoppedListener_);
+    pulse_->SetClockWanted(clockWanted_);
     // Still connecting counts as found: the Write that follows says whether it is ready.
     if (pulse_->WaitUntilReady(kConnectTimeout) || !pulse_->Lost()) return true;
     reason = "sound server: " + pulse_->Failure();

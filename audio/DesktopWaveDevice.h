@@ -27,6 +27,8 @@ class DesktopWaveDevice final : public WaveDevice {
   bool PlayedOut() const override;
   std::uint64_t Underruns() const override;
   void SetStoppedListener(std::function<void()> listener) override;
+  std::optional<LoopClock> HeardClock() const override;
+  void SetClockWanted(bool wanted) override;
 
  private:
   enum class Choice { Automatic, Pulse, Sdl };
@@ -39,8 +41,10 @@ class DesktopWaveDevice final : public WaveDevice {
   WaveFormat format_;
   Choice choice_;
   std::unique_ptr<PulseWaveDevice> pulse_;
-  std::unique_ptr<SdlWaveDevice> sdl_;     // only while there is no PulseAudio-protocol output
-  std::uint64_t earlierUnderruns_ = 0;     // of the outputs replaced
-  std::function<void()> stoppedListener_;  // handed to each output in turn
+  std::unique_ptr<SdlWaveDevice> sdl_;  // only while there is no PulseAudio-protocol output
+  std::uint64_t earlierUnderruns_ = 0;  // of the outputs replaced
+  // Handed to each output in turn.
+  std::function<void()> stoppedListener_;
+  bool clockWanted_ = false;
   bool failureReported_ = false;
 };

@@ -22,6 +22,10 @@ constexpr auto kTimingReplyDeadline = 1s;
 // How long after a byte is due to be heard its end is looked for: the report is exact to
 // the microsecond, but the time event may fire a little early.
 constexpr auto kEndCheckSlack = 2ms;
+// While the clock is wanted: reports at first at an interval unlike any quantum's, so that
+// PipeWire's reports fall at different points of its cycle, then once a second.
+constexpr auto kFirstClockReports = 113ms;
+constexpr auto kClockReports = 1s;
 
 // The server carries out a stream's requests in order, so none needs waiting for.
 void Forget(pa_operation* operation) {
@@ -178,11 +182,48 @@ void PulseWaveDevice::SetStoppedListener(std::function<void()> listener) {
   stoppedListener_ = std::move(listener);
 }
 
+std::optional<LoopClock> PulseWaveDevice::HeardClock() const {
+  if (!loop_) return std::nullopt;
+  const MainLoopLock lock(loop_.get());
+  if (!loopStart_ || reportCount_ == 0 || phase_ == Phase::Stopped) return std::nullopt;
+  const std::size_t kept = std::min(reportCount_, reports_.size());
+  const PlaybackPosition* earliest = &reports_[0];
+  for (std::size_t i = 1; i < kept; ++i) {
+    if (reports_[i].HeardAt(*loopStart_) < earliest->HeardAt(*loopStart_)) earliest = &reports_[i];
+  }
+  return LoopClock{*earliest, *loopStart_, format_.blockAlign, starts_};
+}
+
+void PulseWaveDevice::SetClockWanted(bool wanted) {
+  if (!loop_) return;
+  const MainLoopLock lock(loop_.get());
+  clockWanted_ = wanted;
+  if (wanted) KeepClockFresh();
+}
+
+void PulseWaveDevice::KeepClockFresh() {
+  if (!clockWanted_ || (phase_ != Phase::Playing && phase_ != Phase::Draining)) return;
+  AskWherePlaybackIs();
+  const auto next =
+      Clock::now() + (reportCount_ < reports_.size() ? kFirstClockReports : kClockReports);
+  if (clockRefresh_ != nullptr) {
+    pa_context_rttime_restart(context_.get(), clockRefresh_, MainLoopTimeOf(next));
+    return;
+  }
+  clockRefresh_ = pa_context_rttime_new(
+      context_.get(), MainLoopTimeOf(next),
+      [](pa_mainloop_api*, pa_time_event*, const timeval*, void* self) {
+        static_cast<PulseWaveDevice*>(self)->KeepClockFresh();
+      },
+      this);
+}
+
 bool PulseWaveDevice::Write(const WaveHeader& header) {
   if (header.data == nullptr || !loop_) return false;
   const MainLoopLock lock(loop_.get());
   if (ready_) {
     ForgetLoop();
+    ++starts_;
     StartCursor(cursor_, header, format_);
     loopBytes_ = cursor_.FramesLeft() * sizeof(std::int16_t);
     playedOut_.store(false, std::memory_order_release);
@@ -325,6 +366,7 @@ void PulseWaveDevice::OnUncorked(bool success) {
   if (writable != static_cast<std::size_t>(-1)) WriteLoop(writable, PA_SEEK_RELATIVE);
   // The server placed the loop where it was reading; its next report says where that was.
   AskWherePlaybackIs();
+  KeepClockFresh();
 }
 
 void PulseWaveDevice::WriteLoop(std::size_t bytes, pa_seek_mode_t seek) {
@@ -408,6 +450,7 @@ void PulseWaveDevice::OnTimingReport(bool success) {
     for (std::size_t i = 0; i < earlyUnderflowCount_; ++i) ClassifyUnderflow(earlyUnderflows_[i]);
     earlyUnderflowCount_ = 0;
   }
+  reports_[reportCount_++ % reports_.size()] = position;
   CheckForEnd(position);
 }
 
@@ -466,14 +509,18 @@ void PulseWaveDevice::ForgetLoop() {
   loopStart_.reset();
   loopBytesWritten_ = 0;
   earlyUnderflowCount_ = 0;
+  reportCount_ = 0;
   if (timingReport_ != nullptr) {
     pa_operation_cancel(timingReport_);
     Forget(timingReport_);
     timingReport_ = nullptr;
   }
-  if (endCheck_ != nullptr && loop_) {
+  if (loop_) {
     pa_mainloop_api* api = pa_threaded_mainloop_get_api(loop_.get());
-    api->time_free(endCheck_);
+    for (pa_time_event* event : {endCheck_, clockRefresh_}) {
+      if (event != nullptr) api->time_free(event);
+    }
   }
   endCheck_ = nullptr;
+  clockRefresh_ = nullptr;
 }

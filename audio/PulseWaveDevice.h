@@ -65,6 +65,11 @@ class PulseWaveDevice final : public WaveDevice {
   bool PlayedOut() const override { return playedOut_.load(std::memory_order_acquire); }
   std::uint64_t Underruns() const override { return underruns_.load(std::memory_order_relaxed); }
   void SetStoppedListener(std::function<void()> listener) override;
+  // From the server's latest timing reports. PipeWire's read index moves a quantum at a time
+  // while its reports' time runs on, so each report places the loop up to a quantum late; of
+  // the last few, the earliest is nearest the truth.
+  std::optional<LoopClock> HeardClock() const override;
+  void SetClockWanted(bool wanted) override;
 
  private:
   // Draining: every repetition is written; the server plays what it holds.
@@ -88,6 +93,7 @@ class PulseWaveDevice final : public WaveDevice {
   void CheckForEnd(const PlaybackPosition& position);
   void CheckForEndAt(PlaybackPosition::Clock::time_point when);
   void OnEndCheckDue();
+  void KeepClockFresh();
   void EndOfLoop();
   void ForgetLoop();
   std::int64_t LoopEnd() const { return *loopStart_ + static_cast<std::int64_t>(loopBytes_); }
@@ -128,6 +134,13 @@ class PulseWaveDevice final : public WaveDevice {
   PlaybackPosition::Clock::time_point timingAskedAt_;
   pa_time_event* endCheck_ = nullptr;
   std::function<void()> stoppedListener_;
+  // The latest reports since the loop's place in the stream was known, the newest at
+  // reportCount_ % size.
+  std::array<PlaybackPosition, 8> reports_{};
+  std::size_t reportCount_ = 0;
+  std::uint64_t starts_ = 0;  // Writes that started a loop
+  bool clockWanted_ = false;
+  pa_time_event* clockRefresh_ = nullptr;
 
   // Atomics, read without the lock.
   std::atomic<bool> lost_ = false;

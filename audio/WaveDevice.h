@@ -1,7 +1,9 @@
 #pragma once
 
 #include <functional>
+#include <optional>
 
+#include "audio/LoopClock.h"
 #include "audio/LoopCursor.h"
 #include "audio/WaveFormat.h"
 
@@ -31,6 +33,13 @@ class WaveDevice {
   // held, so it must return at once and call nothing on the device: it is there to wake
   // whoever shows the output's state. An empty function tells no one.
   virtual void SetStoppedListener(std::function<void()> listener) = 0;
+
+  // When the loop now playing is heard, once the device knows (soon after a Write); nullopt
+  // while nothing plays, or where the device cannot tell: then no figure may be built on it.
+  virtual std::optional<LoopClock> HeardClock() const { return std::nullopt; }
+  // While wanted, the device keeps its clock fresh while playing (the sound server's clock
+  // drifts from the computer's); when not, it does nothing for it.
+  virtual void SetClockWanted(bool /*wanted*/) {}
 
   // How often the output ran dry while playing, each time putting silence into the loop and
   // shifting every later stroke; 0 where the device cannot tell.

@@ -93,3 +93,12 @@ bool CWaveOut::IsPlaying() const {
 void CWaveOut::SetStoppedListener(std::function<void()> listener) {
   if (g_waveOut != nullptr) g_waveOut->SetStoppedListener(std::move(listener));
 }
+
+std::optional<LoopClock> CWaveOut::HeardClock() const {
+  if (g_waveOut == nullptr || !IsPlaying()) return std::nullopt;
+  return g_waveOut->HeardClock();
+}
+
+void CWaveOut::SetClockWanted(bool wanted) {
+  if (g_waveOut != nullptr) g_waveOut->SetClockWanted(wanted);
+}

@@ -2,7 +2,9 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 
+#include "audio/LoopClock.h"
 #include "audio/WaveFormat.h"
 
 // The output channel: plays one buffer on the default output device, looped a given number
@@ -35,6 +37,9 @@ class CWaveOut {
   bool IsPlaying() const;
   // Whom the device tells, on its own thread, when it stops by itself (see WaveDevice).
   void SetStoppedListener(std::function<void()> listener);
+  // When the loop playing is heard, where the device can tell (see WaveDevice).
+  std::optional<LoopClock> HeardClock() const;
+  void SetClockWanted(bool wanted);
 
   const WaveHeader& Header() const { return header; }
 

@@ -64,11 +64,16 @@ class CRhythmEngine {
   // Called on the output's own thread when playing stops by itself: the last repetition has
   // been heard, or the output went away. It must only pass the news on (see WaveDevice).
   void SetStoppedListener(std::function<void()> listener);
+  // When each sample of the loop playing is heard, where the output can tell; kept fresh
+  // while wanted (see WaveDevice).
+  std::optional<LoopClock> HeardClock() const { return output.HeardClock(); }
+  void SetClockWanted(bool wanted) { output.SetClockWanted(wanted); }
 
   // Renders the loop for the current settings, restarting playback if it was running.
   void Render();
 
   std::uint32_t Tempo() const { return tempo; }
+  std::uint32_t PlayLoops() const { return playLoops; }
   std::int32_t Pattern() const { return pattern; }
   std::int32_t Tone() const { return tone; }
   bool Beat() const { return beat; }

@@ -7,6 +7,7 @@ bool ManualWaveDevice::Write(const WaveHeader& header) {
   if (unplugged_ || header.data == nullptr) return false;
   StartCursor(cursor_, header, format_);
   ++writes_;
+  firstFrameHeard_.reset();
   return true;
 }
 
@@ -25,6 +26,18 @@ bool ManualWaveDevice::PlayedOut() const {
 void ManualWaveDevice::SetStoppedListener(std::function<void()> listener) {
   std::lock_guard lock(mutex_);
   stoppedListener_ = std::move(listener);
+}
+
+std::optional<LoopClock> ManualWaveDevice::HeardClock() const {
+  std::lock_guard lock(mutex_);
+  if (!firstFrameHeard_ || !cursor_.HasFramesLeft()) return std::nullopt;
+  const PlaybackPosition position{0, {}, *firstFrameHeard_, format_.avgBytesPerSec};
+  return LoopClock{position, 0, format_.blockAlign, static_cast<std::uint64_t>(writes_)};
+}
+
+void ManualWaveDevice::HearFrom(LoopClock::Clock::time_point firstFrame) {
+  std::lock_guard lock(mutex_);
+  firstFrameHeard_ = firstFrame;
 }
 
 void ManualWaveDevice::Pull(std::span<std::int16_t> out) {

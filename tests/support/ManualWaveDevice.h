@@ -17,6 +17,11 @@ class ManualWaveDevice final : public WaveDevice {
   bool Reset() override;
   bool PlayedOut() const override;
   void SetStoppedListener(std::function<void()> listener) override;
+  std::optional<LoopClock> HeardClock() const override;
+
+  // The loop the last Write started is heard from `firstFrame` on, at the format's rate, as
+  // a sound card's clock would play it; until this is called the device cannot tell.
+  void HearFrom(LoopClock::Clock::time_point firstFrame);
 
   // The next out.size() frames of sound. The pull that plays the last repetition's last
   // frame tells the stopped listener, on the puller's thread.
@@ -31,6 +36,7 @@ class ManualWaveDevice final : public WaveDevice {
   WaveFormat format_;
   LoopCursor cursor_;
   std::function<void()> stoppedListener_;
+  std::optional<LoopClock::Clock::time_point> firstFrameHeard_;
   bool unplugged_ = false;
   int writes_ = 0;
 };
