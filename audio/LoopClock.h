@@ -1,7 +1,6 @@
 #pragma once
 
 #include <chrono>
-#include <cmath>
 #include <cstdint>
 
 #include "audio/PlaybackPosition.h"
@@ -26,10 +25,6 @@ struct LoopClock {
   }
   // When `frame` is heard.
   Clock::time_point HeardAt(double frame) const {
-    const double index = static_cast<double>(loopStart) + frame * bytesPerFrame;
-    const double whole = std::floor(index);
-    const std::chrono::duration<double> part((index - whole) / position.bytesPerSecond);
-    return position.HeardAt(static_cast<std::int64_t>(whole)) +
-           std::chrono::duration_cast<Clock::duration>(part);
+    return position.HeardAt(static_cast<double>(loopStart) + frame * bytesPerFrame);
   }
 };

@@ -186,12 +186,13 @@ std::optional<LoopClock> PulseWaveDevice::HeardClock() const {
   if (!loop_) return std::nullopt;
   const MainLoopLock lock(loop_.get());
   if (!loopStart_ || reportCount_ == 0 || phase_ == Phase::Stopped) return std::nullopt;
+  std::array<PlaybackPosition, std::tuple_size_v<decltype(reports_)>> inOrder;
   const std::size_t kept = std::min(reportCount_, reports_.size());
-  const PlaybackPosition* earliest = &reports_[0];
-  for (std::size_t i = 1; i < kept; ++i) {
-    if (reports_[i].HeardAt(*loopStart_) < earliest->HeardAt(*loopStart_)) earliest = &reports_[i];
+  for (std::size_t i = 0; i < kept; ++i) {
+    inOrder[i] = reports_[(reportCount_ - kept + i) % reports_.size()];
   }
-  return LoopClock{*earliest, *loopStart_, format_.blockAlign, starts_};
+  return LoopClock{FitPlayback(std::span(inOrder).first(kept), format_.avgBytesPerSec), *loopStart_,
+                   format_.blockAlign, starts_};
 }
 
 void PulseWaveDevice::SetClockWanted(bool wanted) {
@@ -442,7 +443,8 @@ void PulseWaveDevice::OnTimingReport(bool success) {
   if (info == nullptr || info->read_index_corrupt || info->write_index_corrupt) return;
   if (phase_ != Phase::Playing && phase_ != Phase::Draining) return;
   const PlaybackPosition position{info->read_index, std::chrono::microseconds(info->sink_usec),
-                                  MonotonicTimeOf(info->timestamp), format_.avgBytesPerSec};
+                                  MonotonicTimeOf(info->timestamp),
+                                  static_cast<double>(format_.avgBytesPerSec)};
   if (!loopStart_) {
     // Everything written since the loop's first byte followed it, so the report's write index
     // (which counts every write made so far) less those bytes is where it began.

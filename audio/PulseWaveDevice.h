@@ -65,9 +65,8 @@ class PulseWaveDevice final : public WaveDevice {
   bool PlayedOut() const override { return playedOut_.load(std::memory_order_acquire); }
   std::uint64_t Underruns() const override { return underruns_.load(std::memory_order_relaxed); }
   void SetStoppedListener(std::function<void()> listener) override;
-  // From the server's latest timing reports. PipeWire's read index moves a quantum at a time
-  // while its reports' time runs on, so each report places the loop up to a quantum late; of
-  // the last few, the earliest is nearest the truth.
+  // From the server's timing reports of the last half minute, fitted to its clock (see
+  // FitPlayback).
   std::optional<LoopClock> HeardClock() const override;
   void SetClockWanted(bool wanted) override;
 
@@ -135,8 +134,8 @@ class PulseWaveDevice final : public WaveDevice {
   pa_time_event* endCheck_ = nullptr;
   std::function<void()> stoppedListener_;
   // The latest reports since the loop's place in the stream was known, the newest at
-  // reportCount_ % size.
-  std::array<PlaybackPosition, 8> reports_{};
+  // (reportCount_ - 1) % size.
+  std::array<PlaybackPosition, 32> reports_{};
   std::size_t reportCount_ = 0;
   std::uint64_t starts_ = 0;  // Writes that started a loop
   bool clockWanted_ = false;

@@ -31,7 +31,8 @@ void ManualWaveDevice::SetStoppedListener(std::function<void()> listener) {
 std::optional<LoopClock> ManualWaveDevice::HeardClock() const {
   std::lock_guard lock(mutex_);
   if (!firstFrameHeard_ || !cursor_.HasFramesLeft()) return std::nullopt;
-  const PlaybackPosition position{0, {}, *firstFrameHeard_, format_.avgBytesPerSec};
+  const PlaybackPosition position{
+      0, {}, *firstFrameHeard_, static_cast<double>(format_.avgBytesPerSec)};
   return LoopClock{position, 0, format_.blockAlign, static_cast<std::uint64_t>(writes_)};
 }
 

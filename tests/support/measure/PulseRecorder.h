@@ -1,0 +1,62 @@
+#pragma once
+
+#include <pulse/pulseaudio.h>
+
+#include <chrono>
+#include <cstdint>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <vector>
+
+// Records a source of the sound server that PULSE_SERVER names, through its own protocol, in
+// pieces of at most `piece`, and places every sample in time by the recording stream's own
+// timing reports: for a sink's monitor, when the sink played it. What the program under test
+// says of its own sound is checked against this.
+class PulseRecorder {
+ public:
+  using Clock = std::chrono::steady_clock;
+
+  explicit PulseRecorder(const std::string& source, unsigned rate = 44100,
+                         std::chrono::milliseconds piece = std::chrono::milliseconds(2));
+  ~PulseRecorder();
+  PulseRecorder(const PulseRecorder&) = delete;
+  PulseRecorder& operator=(const PulseRecorder&) = delete;
+
+  // True once the stream records; false if it could not be made.
+  bool WaitUntilRecording(std::chrono::milliseconds timeout);
+  bool WaitForSamples(std::size_t frames, std::chrono::milliseconds timeout);
+  // Ends the recording; afterwards the samples and their times are complete.
+  void Finish();
+
+  const std::vector<std::int16_t>& samples() const { return samples_; }
+  // When sample `index` (fractions allowed) was heard, by the reports around it; nullopt if
+  // none came near it.
+  std::optional<Clock::time_point> HeardAt(double index) const;
+  // The most samples one piece brought: the recording's grain.
+  std::size_t LargestPiece() const;
+
+ private:
+  struct Report {
+    Clock::time_point at;
+    double heardIndex;  // the sample being heard at `at`
+  };
+  void OnContextState();
+  void OnRead();
+  void OnTiming();
+  void AskForTiming();
+
+  std::string source_;
+  std::chrono::milliseconds piece_;
+  pa_sample_spec spec_;
+  pa_threaded_mainloop* loop_ = nullptr;
+  pa_context* context_ = nullptr;
+  pa_stream* stream_ = nullptr;
+  pa_time_event* timer_ = nullptr;
+  bool finished_ = false;
+
+  mutable std::mutex mutex_;  // between the loop's thread and the test
+  std::vector<std::int16_t> samples_;
+  std::vector<Report> reports_;
+  std::size_t largestPiece_ = 0;
+};
