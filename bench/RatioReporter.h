@@ -3,6 +3,7 @@
 #include <benchmark/benchmark.h>
 
 #include <map>
+#include <ostream>
 #include <string>
 #include <vector>
 
