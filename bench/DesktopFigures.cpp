@@ -30,6 +30,7 @@
 #include <vector>
 
 #include "bench/RatioReporter.h"
+#include "support/measure/XTestKeyboard.h"
 
 extern char** environ;
 
@@ -214,6 +215,44 @@ void CpuUse(benchmark::State& state) {
   }
 }
 
+// CPU over ten seconds playing with the tap-along window open and a tap every 125 ms (XTEST
+// presses of J on its pad), the program's and the server's; CpuUse's playing figures are the
+// same with the window never opened.
+void CpuTapping(benchmark::State& state) {
+  Display* const display = OpenDisplay(state);
+  if (display == nullptr) return;
+  const std::optional<pid_t> server = SoundServerPid();
+  XTestKeyboard keyboard(DisplayString(display));
+  for (auto _ : state) {
+    const Launch launch = LaunchAndWaitForWindow(display, g_programs[0].c_str());
+    std::this_thread::sleep_for(3s);
+    const std::string window = std::to_string(launch.window);
+    Run({"xdotool", "windowfocus", "--sync", window.c_str()});
+    Run({"xdotool", "key", "alt+space"});
+    std::this_thread::sleep_for(400ms);
+    Run({"xdotool", "key", "t"});
+    std::this_thread::sleep_for(500ms);
+    keyboard.Space();
+    std::this_thread::sleep_for(200ms);
+    const double serverBefore = server ? CpuNanoseconds(*server) : 0;
+    const double before = CpuNanoseconds(launch.pid);
+    const auto start = Clock::now();
+    for (auto next = start; next < start + kCpuSpan; next += 125ms) {
+      std::this_thread::sleep_until(next);
+      keyboard.Tap(XTestKeyboard::Key::kJ);
+    }
+    std::this_thread::sleep_until(start + kCpuSpan);
+    state.counters["tapping_pct"] =
+        100.0 * (CpuNanoseconds(launch.pid) - before) / 1e9 / kCpuSpan.count();
+    if (server) {
+      state.counters["server_tapping_pct"] =
+          100.0 * (CpuNanoseconds(*server) - serverBefore) / 1e9 / kCpuSpan.count();
+    }
+    state.SetIterationTime(1);
+    End(launch.pid);
+  }
+}
+
 void Register() {
   benchmark::RegisterBenchmark("ServerWithoutClients", ServerWithoutClients)
       ->UseManualTime()
@@ -231,6 +270,7 @@ void Register() {
     startToMapped->Arg(i);
     cpuUse->Arg(i);
   }
+  benchmark::RegisterBenchmark("CpuTapping", CpuTapping)->UseManualTime()->Iterations(1);
 }
 
 }  // namespace

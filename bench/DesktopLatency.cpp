@@ -31,12 +31,12 @@
 #include <thread>
 #include <vector>
 
-#include "XTestKeyboard.h"
 #include "support/EngineFixture.h"
 #include "support/measure/DesktopSession.h"
 #include "support/measure/OnsetFinder.h"
 #include "support/measure/ParecRecorder.h"
 #include "support/measure/StrokeGrid.h"
+#include "support/measure/XTestKeyboard.h"
 
 namespace {
 

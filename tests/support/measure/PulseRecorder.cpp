@@ -177,9 +177,18 @@ std::optional<PulseRecorder::Clock::time_point> PulseRecorder::HeardAt(double in
     const std::chrono::duration<double> fromReport((index - report.heardIndex) / spec_.rate);
     placed.push_back(report.at + std::chrono::duration_cast<Clock::duration>(fromReport));
   }
+  if (placed.empty() && !reports_.empty() && index > reports_.back().heardIndex) {
+    const std::chrono::duration<double> ahead((index - reports_.back().heardIndex) / spec_.rate);
+    return reports_.back().at + std::chrono::duration_cast<Clock::duration>(ahead);
+  }
   if (placed.empty()) return std::nullopt;
   std::nth_element(placed.begin(), placed.begin() + placed.size() / 2, placed.end());
   return placed[placed.size() / 2];
+}
+
+std::vector<std::int16_t> PulseRecorder::SamplesSoFar() const {
+  const std::lock_guard lock(mutex_);
+  return samples_;
 }
 
 std::size_t PulseRecorder::LargestPiece() const {

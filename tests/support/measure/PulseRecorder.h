@@ -30,8 +30,10 @@ class PulseRecorder {
   void Finish();
 
   const std::vector<std::int16_t>& samples() const { return samples_; }
-  // When sample `index` (fractions allowed) was heard, by the reports around it; nullopt if
-  // none came near it.
+  // What has been recorded so far, while recording goes on.
+  std::vector<std::int16_t> SamplesSoFar() const;
+  // When sample `index` (fractions allowed) was heard, by the reports around it, or, for a
+  // sample to come, when it will be by the latest; nullopt before the first report.
   std::optional<Clock::time_point> HeardAt(double index) const;
   // The most samples one piece brought: the recording's grain.
   std::size_t LargestPiece() const;

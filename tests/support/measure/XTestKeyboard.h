@@ -23,7 +23,10 @@ class XTestKeyboard {
     std::chrono::duration<double> in;  // until the server had taken it
   };
   // Presses and releases the space bar.
-  Press Space();
+  Press Space() { return Tap(Key::kSpace); }
+  enum class Key { kSpace, kJ };
+  // Presses `key` and, once the server has taken the press, releases it.
+  Press Tap(Key key);
 
  private:
   struct Connection;

@@ -1,4 +1,4 @@
-#include "XTestKeyboard.h"
+#include "support/measure/XTestKeyboard.h"
 
 #include <X11/Xlib.h>
 #include <X11/extensions/XTest.h>
@@ -16,12 +16,14 @@ XTestKeyboard::XTestKeyboard(const std::string& display) {
 
 XTestKeyboard::~XTestKeyboard() = default;
 
-XTestKeyboard::Press XTestKeyboard::Space() {
+XTestKeyboard::Press XTestKeyboard::Tap(Key key) {
   Display* d = display_->display;
-  const KeyCode space = XKeysymToKeycode(d, XK_space);
+  const KeyCode code = XKeysymToKeycode(d, key == Key::kSpace ? XK_space : XK_j);
   const Clock::time_point sent = Clock::now();
-  XTestFakeKeyEvent(d, space, True, CurrentTime);
-  XTestFakeKeyEvent(d, space, False, CurrentTime);
+  XTestFakeKeyEvent(d, code, True, CurrentTime);
   XSync(d, False);
-  return {sent, Clock::now() - sent};
+  const Press press{sent, Clock::now() - sent};
+  XTestFakeKeyEvent(d, code, False, CurrentTime);
+  XSync(d, False);
+  return press;
 }
