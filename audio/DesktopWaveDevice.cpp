@@ -66,6 +66,11 @@ void DesktopWaveDevice::SetClockWanted(bool wanted) {
   if (WaveDevice* output = Output()) output->SetClockWanted(wanted);
 }
 
+std::string DesktopWaveDevice::SinkName() const {
+  const WaveDevice* output = Output();
+  return output != nullptr ? output->SinkName() : std::string();
+}
+
 std::uint64_t DesktopWaveDevice::Underruns() const {
   const WaveDevice* output = Output();
   return earlierUnderruns_ + (output != nullptr ? output->Underruns() : 0);

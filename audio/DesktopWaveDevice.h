@@ -29,6 +29,7 @@ class DesktopWaveDevice final : public WaveDevice {
   void SetStoppedListener(std::function<void()> listener) override;
   std::optional<LoopClock> HeardClock() const override;
   void SetClockWanted(bool wanted) override;
+  std::string SinkName() const override;
 
  private:
   enum class Choice { Automatic, Pulse, Sdl };

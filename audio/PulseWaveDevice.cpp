@@ -195,6 +195,13 @@ std::optional<LoopClock> PulseWaveDevice::HeardClock() const {
                    format_.blockAlign, starts_};
 }
 
+std::string PulseWaveDevice::SinkName() const {
+  if (!loop_) return {};
+  const MainLoopLock lock(loop_.get());
+  const char* name = ready_ ? pa_stream_get_device_name(stream_.get()) : nullptr;
+  return name != nullptr ? name : "";
+}
+
 void PulseWaveDevice::SetClockWanted(bool wanted) {
   if (!loop_) return;
   const MainLoopLock lock(loop_.get());

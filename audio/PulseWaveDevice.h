@@ -69,6 +69,7 @@ class PulseWaveDevice final : public WaveDevice {
   // FitPlayback).
   std::optional<LoopClock> HeardClock() const override;
   void SetClockWanted(bool wanted) override;
+  std::string SinkName() const override;
 
  private:
   // Draining: every repetition is written; the server plays what it holds.

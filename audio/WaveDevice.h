@@ -2,6 +2,7 @@
 
 #include <functional>
 #include <optional>
+#include <string>
 
 #include "audio/LoopClock.h"
 #include "audio/LoopCursor.h"
@@ -40,6 +41,9 @@ class WaveDevice {
   // While wanted, the device keeps its clock fresh while playing (the sound server's clock
   // drifts from the computer's); when not, it does nothing for it.
   virtual void SetClockWanted(bool /*wanted*/) {}
+
+  // The name of the sound server's sink the output plays to, where there is one.
+  virtual std::string SinkName() const { return {}; }
 
   // How often the output ran dry while playing, each time putting silence into the loop and
   // shifting every later stroke; 0 where the device cannot tell.

@@ -102,3 +102,7 @@ std::optional<LoopClock> CWaveOut::HeardClock() const {
 void CWaveOut::SetClockWanted(bool wanted) {
   if (g_waveOut != nullptr) g_waveOut->SetClockWanted(wanted);
 }
+
+std::string CWaveOut::SinkName() const {
+  return g_waveOut != nullptr ? g_waveOut->SinkName() : std::string();
+}

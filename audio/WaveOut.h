@@ -40,6 +40,7 @@ class CWaveOut {
   // When the loop playing is heard, where the device can tell (see WaveDevice).
   std::optional<LoopClock> HeardClock() const;
   void SetClockWanted(bool wanted);
+  std::string SinkName() const;
 
   const WaveHeader& Header() const { return header; }
 

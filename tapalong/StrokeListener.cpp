@@ -1,0 +1,213 @@
+#include "tapalong/StrokeListener.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+
+namespace {
+
+using namespace std::chrono_literals;
+
+constexpr double kRate = OnsetDetector::kRate;
+// Verdicts in a row that settle how Tocolo is heard, either way.
+constexpr int kVerdictsToSettle = 2;
+// How long a stroke heard before that is kept waiting, in samples.
+constexpr std::int64_t kLongestHeld = 3 * OnsetDetector::kRate;
+
+bool IsSilentRepetition(std::int64_t repetition, std::uint32_t cycle) {
+  return cycle >= 2 && repetition % cycle == cycle - 1;
+}
+
+}  // namespace
+
+StrokeListener::StrokeListener()
+    : history_(std::make_unique<std::int16_t[]>(kHistory)),
+      played_(std::make_unique<std::int16_t[]>(2 * kEchoSpan)),
+      worker_([this] { Work(); }) {}
+
+StrokeListener::~StrokeListener() {
+  {
+    const std::lock_guard lock(wake_);
+    stopping_ = true;
+  }
+  fed_.notify_one();
+  worker_.join();
+}
+
+void StrokeListener::Feed(std::span<const std::int16_t> samples) {
+  ring_.Write(samples);
+  fed_.notify_one();
+}
+
+void StrokeListener::SetTimeline(ListeningTimeline timeline) {
+  const std::lock_guard lock(timelineMutex_);
+  timeline_ = std::move(timeline);
+}
+
+std::size_t StrokeListener::TakeStrokes(std::span<HeardStroke> out) {
+  const std::lock_guard lock(strokesMutex_);
+  const std::size_t n = std::min(out.size(), strokeCount_);
+  std::copy_n(strokes_.begin(), n, out.begin());
+  std::copy(strokes_.begin() + static_cast<std::ptrdiff_t>(n),
+            strokes_.begin() + static_cast<std::ptrdiff_t>(strokeCount_), strokes_.begin());
+  strokeCount_ -= n;
+  return n;
+}
+
+std::optional<double> StrokeListener::RoundTripMs() const {
+  if (hearing_.load() != Hearing::kLoudspeakers) return std::nullopt;
+  return delay_.load() * 1000.0 / kRate;
+}
+
+float StrokeListener::TakePeak() {
+  return peak_.exchange(0);
+}
+
+void StrokeListener::Work() {
+  std::array<std::int16_t, 2048> block;
+  for (;;) {
+    {
+      std::unique_lock lock(wake_);
+      fed_.wait_for(lock, 20ms);
+      if (stopping_) return;
+    }
+    for (std::size_t n; (n = ring_.Read(block)) > 0;) Hear(std::span(block).first(n));
+  }
+}
+
+void StrokeListener::Hear(std::span<const std::int16_t> block) {
+  float loudest = 0;
+  for (std::size_t i = 0; i < block.size(); ++i) {
+    history_[static_cast<std::size_t>(heard_ + static_cast<std::int64_t>(i)) % kHistory] = block[i];
+    loudest = std::max(loudest, std::abs(static_cast<float>(block[i])) / 32768.0f);
+  }
+  for (float was = peak_.load(); loudest > was && !peak_.compare_exchange_weak(was, loudest);) {
+  }
+  detector_.Process(block);
+  heard_ += static_cast<std::int64_t>(block.size());
+  if (heard_ >= nextEchoAt_) {
+    FindEcho();
+    nextEchoAt_ = heard_ + static_cast<std::int64_t>(kEchoSpan / 2);
+  }
+
+  ListeningTimeline timeline;
+  {
+    const std::lock_guard lock(timelineMutex_);
+    timeline = timeline_;
+  }
+  std::array<Onset, 16> found;
+  for (std::size_t n; (n = detector_.TakeOnsets(found)) > 0;) {
+    for (std::size_t i = 0; i < n; ++i) Hold(found[i]);
+  }
+  // Each stroke waits until it is known how Tocolo is heard, then is the player's or not.
+  std::size_t kept = 0;
+  for (std::size_t i = 0; i < heldCount_; ++i) {
+    const Onset& onset = held_[i];
+    if (hearing_.load() == Hearing::kUnknown || !timeline.output || !timeline.input) {
+      if (heard_ - onset.sample < kLongestHeld) held_[kept++] = onset;
+      continue;
+    }
+    if (const std::optional<double> frame = PlayerFrame(onset.sample, timeline)) {
+      const std::lock_guard lock(strokesMutex_);
+      if (strokeCount_ == strokes_.size()) {
+        std::copy(strokes_.begin() + 1, strokes_.end(), strokes_.begin());
+        --strokeCount_;
+      }
+      strokes_[strokeCount_++] = {
+          *frame, timeline.input->CapturedAt(static_cast<double>(onset.sample)), onset.peak};
+    }
+  }
+  heldCount_ = kept;
+}
+
+void StrokeListener::Hold(const Onset& onset) {
+  if (heldCount_ == held_.size()) {
+    std::copy(held_.begin() + 1, held_.end(), held_.begin());
+    --heldCount_;
+  }
+  held_[heldCount_++] = onset;
+}
+
+void StrokeListener::FindEcho() {
+  ListeningTimeline timeline;
+  {
+    const std::lock_guard lock(timelineMutex_);
+    timeline = timeline_;
+  }
+  if (!timeline.output || !timeline.input || !timeline.loop || timeline.loop->empty()) return;
+  const std::int64_t first = heard_ - static_cast<std::int64_t>(kEchoSpan);
+  if (first < 0) return;
+  const std::span<std::int16_t> reference(played_.get(), kEchoSpan);
+  const std::span<std::int16_t> recording(played_.get() + kEchoSpan, kEchoSpan);
+  PlayedAt(first, reference, timeline);
+  // Only what sounded says whether it comes back: a silent loop says nothing.
+  if (std::all_of(reference.begin(), reference.end(),
+                  [](std::int16_t s) { return std::abs(s) < 64; })) {
+    return;
+  }
+  for (std::size_t i = 0; i < kEchoSpan; ++i) {
+    recording[i] =
+        history_[static_cast<std::size_t>(first + static_cast<std::int64_t>(i)) % kHistory];
+  }
+  const EchoMatch match = echo_.Find(reference, recording);
+  if (match.delay) {
+    delays_[delayCount_++ % delays_.size()] = *match.delay;
+    verdictRun_ = std::max(1, verdictRun_ + 1);
+  } else {
+    verdictRun_ = std::min(-1, verdictRun_ - 1);
+  }
+  if (verdictRun_ >= kVerdictsToSettle) {
+    std::array<std::int32_t, 5> latest = delays_;
+    const std::size_t n = std::min(delayCount_, latest.size());
+    std::nth_element(latest.begin(), latest.begin() + static_cast<std::ptrdiff_t>(n / 2),
+                     latest.begin() + static_cast<std::ptrdiff_t>(n));
+    delay_ = latest[n / 2];
+    hearing_ = Hearing::kLoudspeakers;
+  } else if (verdictRun_ <= -kVerdictsToSettle) {
+    hearing_ = Hearing::kHeadphones;
+  }
+}
+
+void StrokeListener::PlayedAt(std::int64_t first, std::span<std::int16_t> out,
+                              const ListeningTimeline& timeline) const {
+  // The clocks are straight lines over a second: where its ends fall is enough.
+  const auto frameAt = [&](std::int64_t sample) {
+    return timeline.output->FrameHeardAt(timeline.input->CapturedAt(static_cast<double>(sample)));
+  };
+  const double from = frameAt(first);
+  const double to = frameAt(first + static_cast<std::int64_t>(out.size()));
+  const std::vector<std::int16_t>& loop = *timeline.loop;
+  const auto loopFrames = static_cast<std::int64_t>(loop.size());
+  for (std::size_t i = 0; i < out.size(); ++i) {
+    const auto frame = static_cast<std::int64_t>(std::llround(
+        from + (to - from) * static_cast<double>(i) / static_cast<double>(out.size())));
+    const std::int64_t repetition = frame >= 0 ? frame / loopFrames : -1;
+    const bool sounds = repetition >= 0 && repetition < timeline.loops &&
+                        !IsSilentRepetition(repetition, timeline.silentCycle);
+    out[i] = sounds ? loop[static_cast<std::size_t>(frame % loopFrames)] : 0;
+  }
+}
+
+std::optional<double> StrokeListener::PlayerFrame(std::int64_t sample,
+                                                  const ListeningTimeline& timeline) const {
+  const bool loudspeakers = hearing_.load() == Hearing::kLoudspeakers;
+  const double struck = static_cast<double>(sample - (loudspeakers ? delay_.load() : 0));
+  const double frame = timeline.output->FrameHeardAt(timeline.input->CapturedAt(struck));
+  if (loudspeakers && IsOwn(frame, timeline)) return std::nullopt;
+  return frame;
+}
+
+bool StrokeListener::IsOwn(double frame, const ListeningTimeline& timeline) const {
+  if (!timeline.loop || !timeline.ownOnsets || timeline.loop->empty()) return false;
+  const auto loopFrames = static_cast<double>(timeline.loop->size());
+  const double near = kOwnMs * kRate / 1000;
+  const auto repetition = static_cast<std::int64_t>(std::floor(frame / loopFrames));
+  // The sounds of this repetition and of its neighbours, for a stroke near the boundary.
+  for (std::int64_t r = repetition - 1; r <= repetition + 1; ++r) {
+    if (r < 0 || r >= timeline.loops || IsSilentRepetition(r, timeline.silentCycle)) continue;
+    for (double own : *timeline.ownOnsets) {
+      if (std::abs(frame - (static_cast<double>(r) * loopFrames + own)) <= near) return true;
+    }
+  }
+  return false;
+}
