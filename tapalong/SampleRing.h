@@ -1,44 +1,56 @@
 #pragma once
 
 #include <algorithm>
+#include <array>
 #include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <span>
 
-// Samples handed from one thread to one other without a lock and without allocating: the
-// recording's thread writes, the listening worker reads. What does not fit is dropped and
-// counted, so that a stalled reader never holds up the recording.
+// Pieces of a recording handed from one thread to one other without a lock and without
+// allocating: the recording's thread writes, the listening worker reads. Each piece keeps the
+// number of its first sample, so that a piece that found the queue full, and was dropped
+// rather than hold up the recording, leaves a gap the reader can see and fill.
 class SampleRing {
  public:
-  explicit SampleRing(std::size_t capacity)
-      : capacity_(capacity), samples_(std::make_unique<std::int16_t[]>(capacity)) {}
+  static constexpr std::size_t kPieceSamples = 1024;
 
-  // Writer's side. Returns how many samples did not fit.
-  std::size_t Write(std::span<const std::int16_t> samples) {
-    const std::uint64_t read = read_.load(std::memory_order_acquire);
-    std::uint64_t write = write_.load(std::memory_order_relaxed);
-    const std::size_t room = capacity_ - static_cast<std::size_t>(write - read);
-    const std::size_t n = std::min(room, samples.size());
-    for (std::size_t i = 0; i < n; ++i) samples_[(write + i) % capacity_] = samples[i];
-    write_.store(write + n, std::memory_order_release);
-    return samples.size() - n;
+  struct Piece {
+    std::uint64_t first = 0;
+    std::size_t size = 0;
+    std::array<std::int16_t, kPieceSamples> samples;
+  };
+
+  explicit SampleRing(std::size_t pieces)
+      : count_(pieces), pieces_(std::make_unique<Piece[]>(pieces)) {}
+
+  // Writer's side: `samples` from sample number `first` on. False if some did not fit.
+  bool Write(std::span<const std::int16_t> samples, std::uint64_t first) {
+    while (!samples.empty()) {
+      const std::uint64_t write = write_.load(std::memory_order_relaxed);
+      if (write - read_.load(std::memory_order_acquire) == count_) return false;
+      Piece& piece = pieces_[write % count_];
+      piece.first = first;
+      piece.size = std::min(samples.size(), kPieceSamples);
+      std::copy_n(samples.begin(), piece.size, piece.samples.begin());
+      write_.store(write + 1, std::memory_order_release);
+      first += piece.size;
+      samples = samples.subspan(piece.size);
+    }
+    return true;
   }
 
-  // Reader's side: moves up to out.size() samples into `out`; returns how many.
-  std::size_t Read(std::span<std::int16_t> out) {
-    const std::uint64_t write = write_.load(std::memory_order_acquire);
+  // Reader's side: the oldest piece not yet read, null if none; valid until Pop.
+  const Piece* Front() const {
     const std::uint64_t read = read_.load(std::memory_order_relaxed);
-    const std::size_t n = std::min(out.size(), static_cast<std::size_t>(write - read));
-    for (std::size_t i = 0; i < n; ++i) out[i] = samples_[(read + i) % capacity_];
-    read_.store(read + n, std::memory_order_release);
-    return n;
+    return read == write_.load(std::memory_order_acquire) ? nullptr : &pieces_[read % count_];
   }
+  void Pop() { read_.store(read_.load(std::memory_order_relaxed) + 1, std::memory_order_release); }
 
  private:
-  std::size_t capacity_;
-  std::unique_ptr<std::int16_t[]> samples_;
+  std::size_t count_;
+  std::unique_ptr<Piece[]> pieces_;
   std::atomic<std::uint64_t> write_ = 0;
   std::atomic<std::uint64_t> read_ = 0;
 };

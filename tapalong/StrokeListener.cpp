@@ -34,9 +34,10 @@ StrokeListener::~StrokeListener() {
   worker_.join();
 }
 
-void StrokeListener::Feed(std::span<const std::int16_t> samples) {
-  ring_.Write(samples);
+bool StrokeListener::Feed(std::span<const std::int16_t> samples, std::uint64_t first) {
+  const bool fitted = ring_.Write(samples, first);
   fed_.notify_one();
+  return fitted;
 }
 
 void StrokeListener::SetTimeline(ListeningTimeline timeline) {
@@ -64,14 +65,22 @@ float StrokeListener::TakePeak() {
 }
 
 void StrokeListener::Work() {
-  std::array<std::int16_t, 2048> block;
+  static constexpr std::array<std::int16_t, SampleRing::kPieceSamples> kSilence{};
   for (;;) {
     {
       std::unique_lock lock(wake_);
       fed_.wait_for(lock, 20ms);
       if (stopping_) return;
     }
-    for (std::size_t n; (n = ring_.Read(block)) > 0;) Hear(std::span(block).first(n));
+    for (const SampleRing::Piece* piece; (piece = ring_.Front()) != nullptr; ring_.Pop()) {
+      // What was dropped is heard as silence, so that every later sample keeps its time.
+      for (auto gap = static_cast<std::int64_t>(piece->first) - heard_; gap > 0;) {
+        const auto n = std::min<std::int64_t>(gap, static_cast<std::int64_t>(kSilence.size()));
+        Hear(std::span(kSilence).first(static_cast<std::size_t>(n)));
+        gap -= n;
+      }
+      Hear(std::span(piece->samples).first(piece->size));
+    }
   }
 }
 

@@ -64,8 +64,9 @@ class StrokeListener {
   StrokeListener(const StrokeListener&) = delete;
   StrokeListener& operator=(const StrokeListener&) = delete;
 
-  // The recording's thread: the next samples, numbered from the recording's first.
-  void Feed(std::span<const std::int16_t> samples);
+  // The recording's thread: samples from number `first` of the recording on. False if the
+  // worker is so far behind that they were dropped (they will be heard as silence).
+  bool Feed(std::span<const std::int16_t> samples, std::uint64_t first);
   // The window's thread, as often as what plays may have changed.
   void SetTimeline(ListeningTimeline timeline);
 
@@ -94,7 +95,7 @@ class StrokeListener {
   static constexpr std::size_t kHistory = 1 << 16;  // recorded samples kept: 1.5 s
   static constexpr std::size_t kEchoSpan = 44100;   // compared at a time: 1 s
 
-  SampleRing ring_{kHistory};
+  SampleRing ring_{256};  // six seconds in pieces of 10 ms
   std::mutex wake_;
   std::condition_variable fed_;
   bool stopping_ = false;

@@ -75,6 +75,8 @@ class PulseLoopEnd : public ::testing::Test {
   using Clock = std::chrono::steady_clock;
 
   void SetUp() override { ASSERT_TRUE(device.WaitUntilReady(5s)) << device.Failure(); }
+  // The loops the tests played go with them: nothing may read them after.
+  void TearDown() override { device.Reset(); }
 
   void StartRecording() {
     recorder.emplace("tocolo.monitor");
@@ -162,7 +164,8 @@ TEST_F(PulseLoopEnd, StallsWhatTheServerHoldsCoversCostNothingAcrossTheEnd) {
 // though the last of the loop never came.
 TEST_F(PulseLoopEnd, AStallBeyondTheQueueIsCountedAndTheEndStillComesAtOnce) {
   StartRecording();
-  ASSERT_TRUE(device.Write(HeaderFor(Ramp(17640), 3)));
+  const Sound loop = Ramp(17640);
+  ASSERT_TRUE(device.Write(HeaderFor(loop, 3)));
   ProcessStaller staller(getpid(), ProcessStaller::Once{500ms, 1200ms});
   while (!staller.Done()) std::this_thread::sleep_for(5ms);
   const auto resumed = Clock::now();

@@ -59,11 +59,11 @@ std::vector<HeardStroke> Listen(bool loudspeakers, const std::vector<PlayerStrok
   }
   listener.SetTimeline(Timeline(loop));
   const std::vector<std::int16_t> microphone = Pcm(heard);
-  // Faster than it was played, but no faster than the listener keeps up with.
+  // As fast as the listener takes it.
   for (std::size_t n = 0; n < microphone.size(); n += 441) {
-    listener.Feed(
-        std::span(microphone).subspan(n, std::min<std::size_t>(441, microphone.size() - n)));
-    std::this_thread::sleep_for(1ms);
+    const auto piece =
+        std::span(microphone).subspan(n, std::min<std::size_t>(441, microphone.size() - n));
+    while (!listener.Feed(piece, n)) std::this_thread::sleep_for(1ms);
   }
   std::vector<HeardStroke> strokes;
   std::array<HeardStroke, 16> taken;
