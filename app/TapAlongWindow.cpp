@@ -71,8 +71,8 @@ TapAlongWindow::TapAlongWindow(TapAlongHost host, QWidget* parent)
   }
   figures->addStretch();
   auto* lists = new QHBoxLayout;
-  lists->addLayout(figures, 3);
-  lists->addWidget(taps_, 2);
+  lists->addLayout(figures, 5);
+  lists->addWidget(taps_, 4);
 
   auto* adjustmentLabel = new QLabel(QStringLiteral("A&djustment:"), this);
   adjustmentLabel->setBuddy(adjustment_);
@@ -106,7 +106,7 @@ TapAlongWindow::TapAlongWindow(TapAlongHost host, QWidget* parent)
   setTabOrder(adjustment_, calibrate_);
   setTabOrder(calibrate_, reset_);
   setTabOrder(reset_, copy_);
-  resize(640, 540);
+  resize(660, 540);
 
   refresh_.setInterval(kRefreshInterval);
   connect(&refresh_, &QTimer::timeout, this, [this] { Refresh(); });
