@@ -4,6 +4,7 @@
 #include <limits>
 
 #include "app/AboutDlg.h"
+#include "app/TapAlongWindow.h"
 #include "framework/DataExchange.h"
 #include "framework/Menu.h"
 #include "framework/ResourceLoader.h"

@@ -7,12 +7,13 @@
 #include <memory>
 
 #include "app/PracticeAid.h"
-#include "app/TapAlongWindow.h"
 #include "engine/RhythmEngine.h"
 #include "framework/BitmapButton.h"
 #include "framework/Dialog.h"
 #include "framework/Menu.h"
 #include "framework/SliderCtrl.h"
+
+class TapAlongWindow;
 
 // The main window: pattern and tone radio buttons, the tempo slider and its label, START
 // and STOP (and the space bar), Bye and About.. ; the practice aids and the tap-along window

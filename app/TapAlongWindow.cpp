@@ -2,7 +2,6 @@
 
 #include <QApplication>
 #include <QClipboard>
-#include <QGridLayout>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
@@ -159,10 +158,11 @@ void TapAlongWindow::showEvent(QShowEvent* event) {
   LoopStateChanged();
 }
 
+// No taps can come while hidden: the take rests, and nothing runs for the window.
 void TapAlongWindow::hideEvent(QHideEvent* event) {
   QWidget::hideEvent(event);
-  if (event->spontaneous()) return;  // minimised with the main window, say: back soon
-  if (session_.Calibrating()) EndCalibration(std::nullopt);
+  // A calibration outlasts the window being minimised, not its closing.
+  if (!event->spontaneous() && session_.Calibrating()) EndCalibration(std::nullopt);
   session_.Rest(Clock::now());
   refresh_.stop();
   if (CRhythmEngine* engine = Engine()) engine->SetClockWanted(false);
