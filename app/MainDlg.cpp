@@ -4,6 +4,7 @@
 #include <limits>
 
 #include "app/AboutDlg.h"
+#include "app/TapAlongWindow.h"
 #include "framework/DataExchange.h"
 #include "framework/Menu.h"
 #include "framework/ResourceLoader.h"
@@ -17,6 +18,11 @@ int TempoAt(int position, int min, int max) {
   return max == min ? 100 : position * 200 / (max - min) + 100;
 }
 
+const PracticeAid& BeatAid() {
+  return *std::find_if(kPracticeAids.begin(), kPracticeAids.end(),
+                       [](const PracticeAid& aid) { return aid.kind == PracticeAid::Kind::kBeat; });
+}
+
 }  // namespace
 
 CMainDlg::CMainDlg(CWnd* pParent)
@@ -28,7 +34,10 @@ CMainDlg::CMainDlg(std::uint32_t playLoops, CWnd* pParent) : CMainDlg(pParent) {
   m_playLoops = playLoops;
 }
 
-CMainDlg::~CMainDlg() = default;
+CMainDlg::~CMainDlg() {
+  // The engine goes before the dialog's window, and the tap-along window with it.
+  if (m_tapAlong) m_tapAlong->Detach();
+}
 
 void CMainDlg::DoDataExchange(CDataExchange* pDX) {
   CDialog::DoDataExchange(pDX);
@@ -62,6 +71,8 @@ bool CMainDlg::OnInitDialog() {
 
   if (CMenu* pSysMenu = GetSystemMenu(false)) {
     AppendPracticeAids(*pSysMenu);
+    pSysMenu->AppendMenu(MF_SEPARATOR);
+    pSysMenu->AppendMenu(MF_STRING, IDM_TAPALONG, QStringLiteral("&Tap along..."));
     const QString strAboutMenu = LoadStringResource(IDS_ABOUTBOX);
     if (!strAboutMenu.isEmpty()) {
       pSysMenu->AppendMenu(MF_SEPARATOR);
@@ -110,6 +121,8 @@ void CMainDlg::OnSysCommand(unsigned nID, long lParam) {
   if (command == IDM_ABOUTBOX) {
     CAboutDlg dlgAbout;
     dlgAbout.DoModal();
+  } else if (command == IDM_TAPALONG) {
+    OnTapAlong();
   } else if (const PracticeAid* aid = FindPracticeAid(command)) {
     OnPracticeAid(*aid);
   } else {
@@ -131,6 +144,25 @@ void CMainDlg::OnPracticeAid(const PracticeAid& aid) {
       menu->CheckMenuRadioItem(kFirstSilentLoops, kLastSilentLoops, aid.command);
       break;
   }
+}
+
+void CMainDlg::OnTapAlong() {
+  if (!m_engine) return;
+  if (!m_tapAlong) {
+    TapAlongHost host{
+        [this] { return m_engine.get(); },
+        [this] { m_engine && m_engine->IsPlaying() ? OnStop() : OnStart(); },
+        [this](bool on) {
+          if (m_engine && m_engine->Beat() != on) OnPracticeAid(BeatAid());
+        },
+    };
+    m_tapAlong = new TapAlongWindow(std::move(host), GetSafeHwnd());
+  }
+  m_tapAlong->Open();
+}
+
+void CMainDlg::CloseTapAlong() {
+  if (m_tapAlong) m_tapAlong->close();
 }
 
 void CMainDlg::OnPaint() {
@@ -175,6 +207,7 @@ void CMainDlg::UpdateButtons() {
   } else {
     m_start.SetFocus();
   }
+  if (m_tapAlong) m_tapAlong->LoopStateChanged();
 }
 
 // The window still shows playing, but the output has stopped: it now shows stopped, as after
@@ -219,8 +252,16 @@ void CMainDlg::OnToneCowbell() {
 }
 
 void CMainDlg::OnBye() {
+  CloseTapAlong();
+  if (m_tapAlong) m_tapAlong->Detach();
   m_engine.reset();
   CDialog::OnOK();
+}
+
+// The close box, Alt+F4 and the window menu's Close.
+void CMainDlg::OnCancel() {
+  CloseTapAlong();
+  CDialog::OnCancel();
 }
 
 void CMainDlg::OnAbout() {

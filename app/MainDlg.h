@@ -2,6 +2,7 @@
 
 #include <QIcon>
 #include <QObject>
+#include <QPointer>
 #include <cstdint>
 #include <memory>
 
@@ -12,9 +13,11 @@
 #include "framework/Menu.h"
 #include "framework/SliderCtrl.h"
 
+class TapAlongWindow;
+
 // The main window: pattern and tone radio buttons, the tempo slider and its label, START
-// and STOP (and the space bar), Bye and About.. ; the practice aids in the window menu.
-// Every action becomes a call on the rhythm engine, which the dialog owns.
+// and STOP (and the space bar), Bye and About.. ; the practice aids and the tap-along window
+// in the window menu. Every action becomes a call on the rhythm engine, which the dialog owns.
 class CMainDlg : public CDialog {
  public:
   explicit CMainDlg(CWnd* pParent = nullptr);
@@ -29,6 +32,7 @@ class CMainDlg : public CDialog {
  protected:
   void DoDataExchange(CDataExchange* pDX) override;
   bool OnInitDialog() override;
+  void OnCancel() override;
   MessageMap GetMessageMap() const override;
 
  private:
@@ -50,6 +54,8 @@ class CMainDlg : public CDialog {
   void OnOutputStopped();
   void AppendPracticeAids(CMenu& menu);
   void OnPracticeAid(const PracticeAid& aid);
+  void OnTapAlong();
+  void CloseTapAlong();
 
   CBitmapButton m_start;
   CBitmapButton m_stop;
@@ -62,4 +68,7 @@ class CMainDlg : public CDialog {
   // the engine, whose end silences the news.
   QObject m_outputNews;
   std::unique_ptr<CRhythmEngine> m_engine;
+  // Made when first opened, and destroyed by Qt with the dialog's window; told to let go of
+  // the engine before it goes.
+  QPointer<TapAlongWindow> m_tapAlong;
 };

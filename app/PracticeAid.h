@@ -49,7 +49,9 @@ inline constexpr unsigned kLastSilentLoops =
     })->command;
 
 // Each command is the menu's own: rising, with the low bits clear, after the About item's
-// and before the system's own. The group of choices spans the choices alone.
+// and before the tap-along item's, which is the next free one. The group of choices spans
+// the choices alone.
+static_assert(IDM_TAPALONG == kPracticeAids.back().command + 0x10 && IDM_TAPALONG < 0xF000);
 static_assert([] {
   unsigned previous = IDM_ABOUTBOX;
   for (const PracticeAid& aid : kPracticeAids) {

@@ -59,7 +59,9 @@ void Run(std::initializer_list<const char*> args) {
   }
 }
 
+// Only a program this process started: kill(-1) would signal every process there is.
 void End(pid_t pid) {
+  if (pid <= 0) return;
   kill(pid, SIGTERM);
   waitpid(pid, nullptr, 0);
 }

@@ -45,5 +45,7 @@ inline constexpr int IDC_TEMPO = 1010;
 inline constexpr int IDC_ABOUT_LABEL = 1022;
 
 // The About item of the system menu. System commands keep their low four bits clear; the
-// practice aids' items take the commands after it, in their table (app/PracticeAid.h).
+// practice aids' items take the commands after it, in their table (app/PracticeAid.h), and
+// the item that opens the tap-along window the next one after theirs.
 inline constexpr unsigned IDM_ABOUTBOX = 0x0010;
+inline constexpr unsigned IDM_TAPALONG = 0x0060;

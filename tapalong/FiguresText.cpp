@@ -10,21 +10,9 @@ std::string Count(std::size_t n, const char* one, const char* many) {
   return std::to_string(n) + " " + (n == 1 ? one : many);
 }
 
-// One decimal, rounded half away from zero; never "-0.0". std::to_chars ignores the locale,
-// which a Qt program sets from the environment.
-std::string OneDecimal(double value, bool sign) {
-  double rounded = std::round(value * 10) / 10;
-  if (rounded == 0) rounded = 0;
-  char text[32];
-  const auto end = std::to_chars(text, text + sizeof text, rounded, std::chars_format::fixed, 1);
-  const std::string digits(text, end.ptr);
-  return sign && rounded >= 0 ? "+" + digits : digits;
-}
-
 std::string MeanAndSpread(const OffsetStats& stats) {
-  const std::string mean = OneDecimal(stats.meanMs, true);
-  const char* word = mean == "+0.0" ? "on time" : (mean[0] == '-' ? "early" : "late");
-  return "mean " + mean + " ms (" + word + "), spread " + OneDecimal(stats.spreadMs, false) + " ms";
+  return "mean " + OffsetText(stats.meanMs) + ", spread " + OneDecimalText(stats.spreadMs, false) +
+         " ms";
 }
 
 // Whole percent, but 100% only when every hit is within and 0% only when none is, so that
@@ -42,6 +30,22 @@ std::string Group(const std::string& name, const OffsetStats& stats) {
 }
 
 }  // namespace
+
+std::string OffsetText(double offsetMs) {
+  const std::string text = OneDecimalText(offsetMs, true);
+  const char* word = text == "+0.0" ? "on time" : (text[0] == '-' ? "early" : "late");
+  return text + " ms (" + word + ")";
+}
+
+// std::to_chars ignores the locale, which a Qt program sets from the environment.
+std::string OneDecimalText(double value, bool sign) {
+  double rounded = std::round(value * 10) / 10;
+  if (rounded == 0) rounded = 0;
+  char text[32];
+  const auto end = std::to_chars(text, text + sizeof text, rounded, std::chars_format::fixed, 1);
+  const std::string digits(text, end.ptr);
+  return sign && rounded >= 0 ? "+" + digits : digits;
+}
 
 std::string SummaryText(const TakeFigures& figures) {
   std::string counts =

@@ -18,3 +18,8 @@ std::string SplitText(const TakeFigures& figures);
 // "stroke 2: 12 hits, mean -4.0 ms (early), spread 5.5 ms" for stroke `index` of the plan,
 // counted from 1 in the text; empty for an index the plan does not have.
 std::string StrokeText(const TakeFigures& figures, std::size_t index);
+// An offset as the figures read it: "+12.3 ms (late)", "-4.0 ms (early)", "+0.0 ms (on time)".
+std::string OffsetText(double offsetMs);
+// A value with one decimal, rounded half away from zero, never "-0.0"; with `sign`, a plus
+// before zero and above.
+std::string OneDecimalText(double value, bool sign);

@@ -47,10 +47,11 @@ class StrokePlan {
   // two windows overlap; never more than kMaxWindowMs. 0 without strokes.
   double MatchWindow() const { return window_; }
   double ToMilliseconds(double samples) const { return samples * 1000.0 / sampleRate_; }
-
- private:
+  // The smallest distance between two strokes, in samples, the one across the loop's boundary
+  // included. Only for a plan with strokes.
   double SmallestGap() const;
 
+ private:
   std::vector<double> strokes_;
   std::uint32_t loopFrames_;
   std::uint32_t loops_;

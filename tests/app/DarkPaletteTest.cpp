@@ -7,43 +7,13 @@
 #include <QImage>
 #include <QPalette>
 #include <QTest>
-#include <algorithm>
-#include <cmath>
 
 #include "app/MainDlg.h"
 #include "res/ResourceIds.h"
+#include "support/Contrast.h"
 #include "support/EngineFixture.h"
 
 namespace {
-
-// A dark palette as desktop themes make one (qt6ct's "darker", Breeze Dark): Qt derives the
-// rest from the window grey, white text on it.
-QPalette DarkPalette() {
-  return QPalette(QColor(0x35, 0x35, 0x35));
-}
-
-double Luminance(QRgb c) {
-  auto channel = [](int v) {
-    const double s = v / 255.0;
-    return s <= 0.03928 ? s / 12.92 : std::pow((s + 0.055) / 1.055, 2.4);
-  };
-  return 0.2126 * channel(qRed(c)) + 0.7152 * channel(qGreen(c)) + 0.0722 * channel(qBlue(c));
-}
-
-double Contrast(QRgb a, QRgb b) {
-  const double la = Luminance(a);
-  const double lb = Luminance(b);
-  return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
-}
-
-// The strongest contrast against `background` within `area` of `image`.
-double StrongestContrast(const QImage& image, const QRect& area, QRgb background) {
-  double best = 1;
-  for (int y = area.top(); y <= area.bottom(); ++y)
-    for (int x = area.left(); x <= area.right(); ++x)
-      best = std::max(best, Contrast(image.pixel(x, y), background));
-  return best;
-}
 
 class DarkPaletteTest : public ::testing::Test {
  protected:

@@ -392,7 +392,7 @@ TEST_F(MainDialogTest, WindowMenuOffersTheAidsWithTheirStatesBeforeAboutAndMnemo
   for (QAction* item : menu->actions()) texts << (item->isSeparator() ? "-" : item->text());
   EXPECT_EQ(texts, (QStringList{"&Close", "-", "&Beat", "-", "Silent loops &off",
                                 "&Every second loop silent", "One silent loop in &four", "-",
-                                "About version( &A)..."}));
+                                "&Tap along...", "-", "About version( &A)..."}));
   auto state = [&] {
     QString shown;
     for (QAction* item : menu->actions()) {

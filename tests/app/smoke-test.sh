@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The built program as a user meets it: on an X server of its own, playing into the test
-# suite's PulseAudio null sink, driven by keys and clicks. Saves screenshots of both windows
-# and of the window menu.
+# suite's PulseAudio null sink, driven by keys and clicks. Saves screenshots of both windows,
+# of the window menu and of the tap-along window after a short take.
 # Usage: smoke-test.sh <tocolo> <screenshot-dir>     (PULSE_SERVER set by the suite)
 set -euo pipefail
 tocolo=$1
@@ -66,6 +66,23 @@ xdotool key space
 sleep 0.2
 record 1 "$work/stopped.raw"
 sounding "$work/stopped.raw" && fail "Space did not stop the sound"
+
+# The tap-along window from the window menu; Space starts the loop from it, and two loops
+# of "2-3" at 200 are tapped along, a key on each stroke, for its screenshot.
+xdotool key alt+space
+sleep 0.4
+xdotool key t
+tap=$(timeout 10 xdotool search --sync --onlyvisible --name '^Tap along$' | head -1)
+[ -n "$tap" ] || fail "the window menu's Tap along opened no window"
+sleep 0.5
+strokes="sleep 0.3 key --delay 0 j sleep 0.3 key --delay 0 j sleep 0.6 key --delay 0 j sleep 0.45 key --delay 0 j sleep 0.45 key --delay 0 j sleep 0.3"
+xdotool key space $strokes $strokes sleep 0.5
+import -window "$tap" "$shots/tap-along.png"
+xdotool key space Escape
+sleep 0.3
+xdotool search --onlyvisible --name '^Tap along$' >/dev/null && fail "Esc did not close the tap-along window"
+xdotool windowfocus --sync "$window"
+sleep 0.2
 
 click 23 139  # About..
 about=$(timeout 10 xdotool search --sync --onlyvisible --name '^About Tocolo$' | head -1)

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # tocolo as a screen reader meets it: on an X server of its own, with a session bus and the
 # accessibility bus it starts, its accessible tree walked through AT-SPI, then its window
-# menu heard item by item as the keyboard moves through it.
+# menu heard item by item as the keyboard moves through it, then the tap-along window's
+# figures heard after a few taps.
 # Usage: accessibility-test.sh <tocolo>     (PULSE_SERVER set by the suite)
 set -euo pipefail
 tocolo=$1
@@ -21,7 +22,8 @@ export QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 QT_ACCESSIBILITY=1
 dbus-run-session -- bash -c '
   "$1" 2>"$2/tocolo.err" &
   app=$!
-  /usr/bin/python3 "$3/atspi-walk.py" && /usr/bin/python3 "$3/atspi-walk.py" --menu
+  /usr/bin/python3 "$3/atspi-walk.py" && /usr/bin/python3 "$3/atspi-walk.py" --menu &&
+    /usr/bin/python3 "$3/atspi-walk.py" --tap
   status=$?
   kill $app 2>/dev/null
   exit $status

@@ -13,7 +13,11 @@ Other modes, for a test that drives tocolo with a real seat:
                      as a screen reader hears it: the popup menu showing, then each item as
                      it takes the focus, with its state; then chooses Beat by its mnemonic
                      and hears it checked
+  --tap              opens the tap-along window from the window menu (Alt+Space, T), starts
+                     the loop with Space and taps along with keys, and hears the "Timing
+                     summary" figures announced and read: a signed mean and a spread
 """
+import re
 import subprocess
 import sys
 import time
@@ -88,7 +92,7 @@ MENU_ROLES = (pyatspi.ROLE_MENU_ITEM, pyatspi.ROLE_CHECK_MENU_ITEM, pyatspi.ROLE
 # chosen option are heard only as the checked state.
 EXPECTED_MENU = [("Close", False), ("Beat", False), ("Silent loops off", True),
                  ("Every second loop silent", False), ("One silent loop in four", False),
-                 ("About version( A)...", False)]
+                 ("Tap along...", False), ("About version( A)...", False)]
 
 
 def xdotool(*args):
@@ -138,7 +142,46 @@ def walk_menu():
     return heard
 
 
+def tap_along(app):
+    """The summary's figures after a few taps, and whether a change of them was announced."""
+    from gi.repository import GLib
+
+    # Space starts the loop from the window; then one tap every 300 ms, the beat at 200.
+    keys = ["alt+space", "t", "space"] + ["j"] * 8
+    announced = []
+
+    def on_event(event):
+        try:
+            if event.source.name == "Timing summary":
+                announced.append(event.type)
+        except Exception:
+            pass
+
+    def next_key():
+        if not keys:
+            GLib.timeout_add(600, lambda: pyatspi.Registry.stop())
+            return False
+        xdotool("key", keys.pop(0))
+        return True
+
+    pyatspi.Registry.registerEventListener(on_event, "object:property-change:accessible-description")
+    GLib.timeout_add(300, next_key)
+    pyatspi.Registry.start()
+    summary = one(walk(app, []), pyatspi.ROLE_LABEL, "Timing summary")
+    summary.clearCache()
+    return summary.description, announced
+
+
 app = find_app("Tocolo")
+if "--tap" in sys.argv:
+    xdotool("search", "--sync", "--name", "^Tocolo$", "windowfocus", "--sync")
+    figures, announced = tap_along(app)
+    if not re.search(r"mean [+-]\d+\.\d ms", figures) or not re.search(r"spread \d+\.\d ms", figures):
+        fail(f"the Timing summary reads {figures!r}, without a signed mean and a spread")
+    if not announced:
+        fail("no change of the Timing summary's figures was announced")
+    print(f"tap-along window: Timing summary heard {len(announced)} times, last as {figures!r}")
+    sys.exit(0)
 if "--menu" in sys.argv:
     xdotool("search", "--sync", "--name", "^Tocolo$", "windowfocus", "--sync")
     walk, chosen, again = walk_menu()
