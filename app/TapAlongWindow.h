@@ -5,7 +5,7 @@
 #include <array>
 #include <functional>
 
-#include "app/TapAlongSession.h"
+#include "tapalong/TapAlongSession.h"
 #include "tapalong/ScoredTap.h"
 
 class CRhythmEngine;

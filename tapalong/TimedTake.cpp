@@ -1,4 +1,4 @@
-#include "app/TimedTake.h"
+#include "tapalong/TimedTake.h"
 
 namespace {
 

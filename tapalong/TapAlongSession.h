@@ -5,7 +5,7 @@
 #include <optional>
 #include <vector>
 
-#include "app/TimedTake.h"
+#include "tapalong/TimedTake.h"
 
 // What the engine plays, as a take's plan is made from it.
 struct LoopSettings {

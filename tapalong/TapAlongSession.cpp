@@ -1,4 +1,4 @@
-#include "app/TapAlongSession.h"
+#include "tapalong/TapAlongSession.h"
 
 #include <utility>
 
