@@ -21,6 +21,10 @@ class XTestKeyboard {
   struct Press {
     Clock::time_point sent;            // just before the key went to the server
     std::chrono::duration<double> in;  // until the server had taken it
+    // When the server took it, by its own clock: the time it stamped on a request of ours
+    // that it carried out right after the press, to the millisecond, on the monotonic clock
+    // (as X servers on Linux keep it).
+    Clock::time_point taken;
   };
   // Presses and releases the space bar.
   Press Space() { return Tap(Key::kSpace); }
