@@ -2,7 +2,7 @@
 // XTEST at planned offsets from the strokes, and the offsets the window reports (read back
 // from what its Copy puts on the clipboard) are held against the truth this test measures
 // for itself, on the servers' clocks: each tap's time once the X server has taken it (the
-// time it stamps on a request of the test's carried out right after the key), against
+// time it stamps on the key, heard through its RECORD extension), against
 // when the stroke it aims at was heard at the sink, from a recording of the sink's monitor in
 // pieces of 2 ms, each placed by the recording stream's own timing.
 #include <algorithm>

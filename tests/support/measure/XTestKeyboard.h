@@ -21,9 +21,9 @@ class XTestKeyboard {
   struct Press {
     Clock::time_point sent;            // just before the key went to the server
     std::chrono::duration<double> in;  // until the server had taken it
-    // When the server took it, by its own clock: the time it stamped on a request of ours
-    // that it carried out right after the press, to the millisecond, on the monotonic clock
-    // (as X servers on Linux keep it).
+    // When the server took it, by its own clock: the time it stamped on the press, heard
+    // through the RECORD extension, to the millisecond, on the monotonic clock (as X servers
+    // on Linux keep it); the round trip's end if the server has no RECORD.
     Clock::time_point taken;
   };
   // Presses and releases the space bar.
