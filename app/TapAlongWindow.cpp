@@ -13,6 +13,7 @@
 #include <cmath>
 
 #include "app/TapAlongFigureLabel.h"
+#include "app/TapAlongListening.h"
 #include "app/TapAlongLoopPicture.h"
 #include "app/TapAlongPad.h"
 #include "app/TapAlongTakePicture.h"
@@ -26,10 +27,6 @@ namespace {
 using Clock = TapAlongSession::Clock;
 constexpr std::chrono::milliseconds kRefreshInterval{100};
 
-LoopSettings SettingsOf(const CRhythmEngine& engine) {
-  return {engine.Pattern(), engine.LoopLength() / 2, engine.PlayLoops(), engine.SilentCycle()};
-}
-
 QString Text(const std::string& text) {
   return QString::fromStdString(text);
 }
@@ -40,6 +37,7 @@ TapAlongWindow::TapAlongWindow(TapAlongHost host, QWidget* parent)
     : QWidget(parent, Qt::Tool),
       host_(std::move(host)),
       status_(new QLabel(this)),
+      listening_(new TapAlongListening([this] { return Engine(); }, this)),
       pad_(new TapAlongPad(this)),
       loopPicture_(new TapAlongLoopPicture(this)),
       takePicture_(new TapAlongTakePicture(this)),
@@ -96,11 +94,13 @@ TapAlongWindow::TapAlongWindow(TapAlongHost host, QWidget* parent)
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(status_);
   layout->addWidget(pad_);
+  layout->addWidget(listening_);
   layout->addWidget(loopPicture_);
   layout->addWidget(takePicture_);
   layout->addLayout(lists, 1);
   layout->addLayout(controls);
-  setTabOrder(pad_, taps_);
+  setTabOrder(pad_, listening_->FirstControl());
+  setTabOrder(listening_->FirstControl(), taps_);
   setTabOrder(taps_, adjustment_);
   setTabOrder(adjustment_, calibrate_);
   setTabOrder(calibrate_, reset_);
@@ -115,6 +115,11 @@ TapAlongWindow::TapAlongWindow(TapAlongHost host, QWidget* parent)
 
 TapAlongWindow::~TapAlongWindow() {
   if (CRhythmEngine* engine = Engine()) engine->SetClockWanted(false);
+}
+
+LoopSettings TapAlongWindow::SettingsOf(const CRhythmEngine& engine) const {
+  return {engine.Pattern(), engine.LoopLength() / 2, engine.PlayLoops(), engine.SilentCycle(),
+          listening_->Loudspeakers()};
 }
 
 CRhythmEngine* TapAlongWindow::Engine() const {
@@ -154,6 +159,7 @@ void TapAlongWindow::Open() {
 
 void TapAlongWindow::showEvent(QShowEvent* event) {
   QWidget::showEvent(event);
+  listening_->Stop();  // Listen is off whenever the window opens
   if (CRhythmEngine* engine = Engine()) engine->SetClockWanted(true);
   LoopStateChanged();
 }
@@ -165,6 +171,7 @@ void TapAlongWindow::hideEvent(QHideEvent* event) {
   if (!event->spontaneous() && session_.Calibrating()) EndCalibration(std::nullopt);
   session_.Rest(Clock::now());
   refresh_.stop();
+  listening_->Stop();
   if (CRhythmEngine* engine = Engine()) engine->SetClockWanted(false);
   ShowState();
 }
@@ -212,13 +219,32 @@ void TapAlongWindow::Refresh() {
     LoopStateChanged();
     return;
   }
-  session_.Refresh(engine->HeardClock(), SettingsOf(*engine), Clock::now());
+  const std::optional<LoopClock> clock = engine->HeardClock();
+  const LoopSettings settings = SettingsOf(*engine);
+  session_.Refresh(clock, settings, Clock::now());
+  HearStrokes(clock, settings);
   ShowState();
+}
+
+void TapAlongWindow::HearStrokes(const std::optional<LoopClock>& clock,
+                                 const LoopSettings& settings) {
+  listening_->Follow();
+  for (const TapAlongListening::Heard& heard : listening_->TakeStrokes()) {
+    const bool aTap = std::any_of(
+        recentTaps_.begin(),
+        recentTaps_.begin() + static_cast<std::ptrdiff_t>(std::min(tapCount_, recentTaps_.size())),
+        [&](Clock::time_point tap) {
+          return heard.captured - tap < kTapClick && tap - heard.captured < kTapClick;
+        });
+    if (aTap) continue;
+    session_.AddHeardTap(heard.frame, heard.start, heard.adjustable, clock, settings, Clock::now());
+  }
 }
 
 void TapAlongWindow::OnTap(Clock::time_point time, TapSource source) {
   CRhythmEngine* engine = Engine();
   if (engine == nullptr || !engine->IsPlaying()) return;
+  recentTaps_[tapCount_++ % recentTaps_.size()] = time;
   session_.AddTap(time, source, engine->HeardClock(), SettingsOf(*engine), Clock::now());
   if (auto result = session_.TakeCalibrationResult()) EndCalibration(result);
   ShowState();

@@ -5,8 +5,8 @@
 #include <array>
 #include <functional>
 
-#include "tapalong/TapAlongSession.h"
 #include "tapalong/ScoredTap.h"
+#include "tapalong/TapAlongSession.h"
 
 class CRhythmEngine;
 class QLabel;
@@ -14,6 +14,7 @@ class QListWidget;
 class QPushButton;
 class QSpinBox;
 class TapAlongFigureLabel;
+class TapAlongListening;
 class TapAlongLoopPicture;
 class TapAlongPad;
 class TapAlongTakePicture;
@@ -34,6 +35,7 @@ struct TapAlongHost {
 class TapAlongWindow : public QWidget {
  public:
   static constexpr int kMaxAdjustmentMs = 300;
+  static constexpr std::chrono::milliseconds kTapClick{30};
 
   TapAlongWindow(TapAlongHost host, QWidget* parent);
   ~TapAlongWindow() override;
@@ -53,6 +55,10 @@ class TapAlongWindow : public QWidget {
  private:
   CRhythmEngine* Engine() const;
   void OnTap(TapAlongSession::Clock::time_point time, TapSource source);
+  // The microphone's strokes heard since the last refresh, less the clicks of keys and the
+  // mouse: a stroke within kTapClick of a tap is that tap.
+  void HearStrokes(const std::optional<LoopClock>& clock, const LoopSettings& settings);
+  LoopSettings SettingsOf(const CRhythmEngine& engine) const;
   void Refresh();
   void OnCalibrate();
   void EndCalibration(const std::optional<TapAlongSession::CalibrationResult>& result);
@@ -70,8 +76,11 @@ class TapAlongWindow : public QWidget {
   QString note_;  // what the last calibration came to
   std::uint64_t shownRevision_ = 0;
   std::size_t listed_ = 0;
+  std::array<TapAlongSession::Clock::time_point, 8> recentTaps_{};  // of keys and the mouse
+  std::size_t tapCount_ = 0;
 
   QLabel* status_;
+  TapAlongListening* listening_;
   TapAlongPad* pad_;
   TapAlongLoopPicture* loopPicture_;
   TapAlongTakePicture* takePicture_;

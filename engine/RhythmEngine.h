@@ -5,6 +5,7 @@
 #include <functional>
 #include <memory>
 #include <span>
+#include <string>
 
 #include "audio/WaveOut.h"
 #include "res/ResourceIds.h"
@@ -68,6 +69,8 @@ class CRhythmEngine {
   // while wanted (see WaveDevice).
   std::optional<LoopClock> HeardClock() const { return output.HeardClock(); }
   void SetClockWanted(bool wanted) { output.SetClockWanted(wanted); }
+  // The sound server's sink the loop plays to, where there is one: never to be listened to.
+  std::string SinkName() const { return output.SinkName(); }
 
   // Renders the loop for the current settings, restarting playback if it was running.
   void Render();

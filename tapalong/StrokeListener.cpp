@@ -122,8 +122,9 @@ void StrokeListener::Hear(std::span<const std::int16_t> block) {
         std::copy(strokes_.begin() + 1, strokes_.end(), strokes_.begin());
         --strokeCount_;
       }
-      strokes_[strokeCount_++] = {
-          *frame, timeline.input->CapturedAt(static_cast<double>(onset.sample)), onset.peak};
+      strokes_[strokeCount_++] = {*frame, timeline.output->start,
+                                  timeline.input->CapturedAt(static_cast<double>(onset.sample)),
+                                  onset.peak};
     }
   }
   heldCount_ = kept;

@@ -34,6 +34,7 @@ struct HeardStroke {
   // On the loop's timeline, as a tap's: the frame of the output heard when the player struck
   // (through loudspeakers, the room's delay taken off; with headphones, the capture time).
   double frame = 0;
+  std::uint64_t start = 0;  // the output's start whose timeline `frame` is on
   LoopClock::Clock::time_point captured;
   float peak = 0;
 };

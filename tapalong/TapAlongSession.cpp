@@ -15,6 +15,7 @@ StrokePlan StrokesOf(const LoopSettings& settings) {
       CRhythmEngine::kClaveTable[static_cast<std::size_t>(settings.pattern)], settings.loopFrames,
       settings.loops);
   plan.SetSilentCycle(settings.silentCycle);
+  plan.SetUntappedSoundingMasked(settings.soundingMasked);
   return plan;
 }
 
@@ -39,6 +40,17 @@ void TapAlongSession::AddTap(Clock::time_point time, TapSource source,
   } else if (!untimeable_) {
     pending_.push_back({time, source});
   }
+}
+
+void TapAlongSession::AddHeardTap(double frame, std::uint64_t start, bool adjustable,
+                                  const std::optional<LoopClock>& clock,
+                                  const LoopSettings& settings, Clock::time_point now) {
+  Refresh(clock, settings, now);
+  // Heard on a start of the loop that has since been cut: it belongs to no take.
+  if (!clock || clock->start != start || calibrating_) return;
+  OpenTake(*clock, settings);
+  const ScoredTap tap = take_->AddHeard(frame, TapSource::kMicrophone, adjustable);
+  NoteWhereListed(tap);
 }
 
 void TapAlongSession::Refresh(const std::optional<LoopClock>& clock, const LoopSettings& settings,
@@ -91,12 +103,18 @@ void TapAlongSession::Score(Clock::time_point time, TapSource source, const Loop
     if (calibration_->Scored().Taps().size() >= kCalibrationTaps) FinishCalibration();
     return;
   }
-  if (!takeOpen_ || take_->Start() != clock.start) {
-    take_.emplace(StrokesOf(settings), clock, adjustmentMs_);
-    takeOpen_ = true;
-    ++revision_;
-  }
-  const ScoredTap tap = take_->AddTap(time, source);
+  OpenTake(clock, settings);
+  NoteWhereListed(take_->AddTap(time, source));
+}
+
+void TapAlongSession::OpenTake(const LoopClock& clock, const LoopSettings& settings) {
+  if (takeOpen_ && take_->Start() == clock.start) return;
+  take_.emplace(StrokesOf(settings), clock, adjustmentMs_);
+  takeOpen_ = true;
+  ++revision_;
+}
+
+void TapAlongSession::NoteWhereListed(const ScoredTap& tap) {
   if (tap.verdict == TapVerdict::kRejected) return;
   if (take_->Scored().Taps().back().position != tap.position) ++revision_;
 }

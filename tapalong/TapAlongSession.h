@@ -13,6 +13,9 @@ struct LoopSettings {
   std::uint32_t loopFrames = 0;
   std::uint32_t loops = 0;
   std::uint32_t silentCycle = 0;
+  // Through loudspeakers, a stroke of a sounding loop left untapped may have been played and
+  // hidden under Tocolo's own: it is masked, not missed.
+  bool soundingMasked = false;
 };
 
 // What the tap-along window keeps between taps: the take being made, or the last one made,
@@ -35,6 +38,11 @@ class TapAlongSession {
   // begins with the first tap on each start of the output.
   void AddTap(Clock::time_point time, TapSource source, const std::optional<LoopClock>& clock,
               const LoopSettings& settings, Clock::time_point now);
+  // A tap the microphone heard, already placed on the loop's timeline by the start `start` of
+  // the output's clock, the adjustment applying or not (see TimedTake::AddHeard).
+  void AddHeardTap(double frame, std::uint64_t start, bool adjustable,
+                   const std::optional<LoopClock>& clock, const LoopSettings& settings,
+                   Clock::time_point now);
   // While the loop plays: the take is heard up to `now`, and taps made before the clock was
   // known are scored once it is.
   void Refresh(const std::optional<LoopClock>& clock, const LoopSettings& settings,
@@ -71,6 +79,10 @@ class TapAlongSession {
 
   void Score(Clock::time_point time, TapSource source, const LoopClock& clock,
              const LoopSettings& settings);
+  // The take on the clock's start, begun if there is none.
+  void OpenTake(const LoopClock& clock, const LoopSettings& settings);
+  // A tap that landed before the last one changes the list's order, not only its end.
+  void NoteWhereListed(const ScoredTap& tap);
   void FinishCalibration();
 
   std::optional<TimedTake> take_;

@@ -20,6 +20,10 @@ class TimedTake {
   // The same start's clock as the output tells it now: its clock drifts from the computer's.
   void Follow(const LoopClock& clock) { clock_ = clock; }
   ScoredTap AddTap(Clock::time_point time, TapSource source);
+  // A tap already placed on the loop's timeline (the microphone's, with the room's delay
+  // taken off). Through loudspeakers Tocolo measured where its own sound is heard, so the
+  // adjustment, for what no server knows, does not apply: `adjustable` is false.
+  ScoredTap AddHeard(double frame, TapSource source, bool adjustable);
   // The take has been heard up to `now`: windows closed by then without a tap are misses.
   void AdvanceTo(Clock::time_point now);
   // The loop was cut where the next start's first frame is heard.
@@ -31,9 +35,12 @@ class TimedTake {
   struct HeardTap {
     double frame;
     TapSource source;
+    bool adjustable;
   };
 
-  double Adjusted(double heardFrame) const { return heardFrame - adjustmentFrames_; }
+  double Adjusted(const HeardTap& tap) const {
+    return tap.adjustable ? tap.frame - adjustmentFrames_ : tap.frame;
+  }
 
   LoopClock clock_;
   double adjustmentFrames_;
