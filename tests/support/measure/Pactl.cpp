@@ -69,6 +69,18 @@ std::vector<std::uint64_t> UnderrunsOf(pid_t pid) {
   return counts;
 }
 
+std::optional<std::size_t> RecordingStreamsOf(pid_t pid) {
+  const std::optional<std::string> listing = Run({"list", "source-outputs"});
+  if (!listing) return std::nullopt;
+  std::size_t streams = 0;
+  std::istringstream lines(*listing);
+  for (std::string line; std::getline(lines, line);) {
+    const auto value = PropertyValue(line, "application.process.id");
+    if (value && *value == std::to_string(pid)) ++streams;
+  }
+  return streams;
+}
+
 std::optional<std::string> LoadNullSink(const std::string& name) {
   std::optional<std::string> index = Run({"load-module", "module-null-sink", "sink_name=" + name,
                                           "rate=44100", "channels=1", "format=s16le"});

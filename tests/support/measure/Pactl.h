@@ -22,6 +22,8 @@ struct PlaybackStream {
 };
 std::vector<PlaybackStream> PlaybackStreamsOf(pid_t pid);
 std::vector<std::uint64_t> UnderrunsOf(pid_t pid);
+// How many recording streams process `pid` has on the server; nullopt if pactl failed.
+std::optional<std::size_t> RecordingStreamsOf(pid_t pid);
 
 // Loads a 44.1 kHz 16-bit mono null sink named `name`: the module's index, or nullopt.
 std::optional<std::string> LoadNullSink(const std::string& name);
