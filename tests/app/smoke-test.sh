@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The built program as a user meets it: on an X server of its own, playing into the test
 # suite's PulseAudio null sink, driven by keys and clicks. Saves screenshots of both windows,
-# of the window menu and of the tap-along window after a short take.
+# of the window menu and of the tap-along window after a short take and while listening.
 # Usage: smoke-test.sh <tocolo> <screenshot-dir>     (PULSE_SERVER set by the suite)
 set -euo pipefail
 tocolo=$1
@@ -78,6 +78,21 @@ sleep 0.5
 strokes="sleep 0.3 key --delay 0 j sleep 0.3 key --delay 0 j sleep 0.6 key --delay 0 j sleep 0.45 key --delay 0 j sleep 0.45 key --delay 0 j sleep 0.3"
 xdotool key space $strokes $strokes sleep 0.5
 import -window "$tap" "$shots/tap-along.png"
+
+# Listening, with a microphone that hears the loop through a room: a loopback from the sink
+# into a second null sink whose monitor is the default input. Tocolo hears itself come back
+# and says the round trip; the player's strokes are the keys' here.
+room=$(pactl load-module module-null-sink sink_name=smoke_room rate=44100 channels=1 format=s16le)
+echo_path=$(pactl load-module module-loopback source=tocolo.monitor sink=smoke_room latency_msec=30)
+pactl set-default-source smoke_room.monitor
+xdotool key alt+l
+sleep 3
+xdotool $strokes
+sleep 0.5
+import -window "$tap" "$shots/tap-along-listening.png"
+xdotool key alt+l
+pactl unload-module "$echo_path"
+pactl unload-module "$room"
 xdotool key space Escape
 sleep 0.3
 xdotool search --onlyvisible --name '^Tap along$' >/dev/null && fail "Esc did not close the tap-along window"
