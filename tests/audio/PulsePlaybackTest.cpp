@@ -162,7 +162,8 @@ TEST_F(PulseLoopEnd, StallsWhatTheServerHoldsCoversCostNothingAcrossTheEnd) {
 // though the last of the loop never came.
 TEST_F(PulseLoopEnd, AStallBeyondTheQueueIsCountedAndTheEndStillComesAtOnce) {
   StartRecording();
-  ASSERT_TRUE(device.Write(HeaderFor(Ramp(17640), 3)));
+  const Sound loop = Ramp(17640);  // read in place by the device until it has played out
+  ASSERT_TRUE(device.Write(HeaderFor(loop, 3)));
   ProcessStaller staller(getpid(), ProcessStaller::Once{500ms, 1200ms});
   while (!staller.Done()) std::this_thread::sleep_for(5ms);
   const auto resumed = Clock::now();
