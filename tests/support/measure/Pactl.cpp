@@ -1,5 +1,6 @@
 #include "support/measure/Pactl.h"
 
+#include <algorithm>
 #include <charconv>
 #include <sstream>
 #include <string_view>
@@ -21,6 +22,11 @@ std::optional<std::string_view> PropertyValue(std::string_view line, std::string
   line.remove_prefix(name.size() + 4);
   line.remove_suffix(1);
   return line;
+}
+
+std::optional<std::string> FirstLine(std::optional<std::string> output) {
+  if (output) output->erase(std::min(output->size(), output->find('\n')));
+  return output;
 }
 
 }  // namespace
@@ -82,10 +88,24 @@ std::optional<std::size_t> RecordingStreamsOf(pid_t pid) {
 }
 
 std::optional<std::string> LoadNullSink(const std::string& name) {
-  std::optional<std::string> index = Run({"load-module", "module-null-sink", "sink_name=" + name,
-                                          "rate=44100", "channels=1", "format=s16le"});
-  if (index) index->erase(index->find_last_not_of("\n") + 1);
-  return index;
+  return FirstLine(Run({"load-module", "module-null-sink", "sink_name=" + name, "rate=44100",
+                        "channels=1", "format=s16le"}));
+}
+
+bool HasSink(const std::string& name) {
+  std::istringstream lines(Run({"list", "short", "sinks"}).value_or(""));
+  for (std::string index, sink, rest; lines >> index >> sink && std::getline(lines, rest);) {
+    if (sink == name) return true;
+  }
+  return false;
+}
+
+std::optional<std::string> DefaultSink() {
+  return FirstLine(Run({"get-default-sink"}));
+}
+
+std::optional<std::string> DefaultSource() {
+  return FirstLine(Run({"get-default-source"}));
 }
 
 }  // namespace pactl

@@ -28,4 +28,11 @@ std::optional<std::size_t> RecordingStreamsOf(pid_t pid);
 // Loads a 44.1 kHz 16-bit mono null sink named `name`: the module's index, or nullopt.
 std::optional<std::string> LoadNullSink(const std::string& name);
 
+// Whether the server has a sink named `name`.
+bool HasSink(const std::string& name);
+
+// The names of the default sink and source, or nullopt if the server does not say.
+std::optional<std::string> DefaultSink();
+std::optional<std::string> DefaultSource();
+
 }  // namespace pactl

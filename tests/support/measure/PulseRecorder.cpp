@@ -5,6 +5,8 @@
 #include <cstring>
 #include <thread>
 
+#include "audio/MainLoopLock.h"
+
 namespace {
 
 using namespace std::chrono_literals;
@@ -12,32 +14,15 @@ using namespace std::chrono_literals;
 // How often the stream is asked where it is: often enough that a report is always near.
 constexpr auto kReportEvery = 20ms;
 
-// The server stamps its reports with the wall clock; the samples are placed on the monotonic.
-PulseRecorder::Clock::time_point MonotonicTimeOf(const timeval& stamp) {
-  timeval wallNow{};
-  pa_gettimeofday(&wallNow);
-  const auto now = PulseRecorder::Clock::now();
-  const auto age = static_cast<std::int64_t>(pa_timeval_load(&wallNow)) -
-                   static_cast<std::int64_t>(pa_timeval_load(&stamp));
-  return now - std::chrono::microseconds(age);
-}
-
-class Lock {
- public:
-  explicit Lock(pa_threaded_mainloop* loop) : loop_(loop) { pa_threaded_mainloop_lock(loop_); }
-  ~Lock() { pa_threaded_mainloop_unlock(loop_); }
-  Lock(const Lock&) = delete;
-  Lock& operator=(const Lock&) = delete;
-
- private:
-  pa_threaded_mainloop* loop_;
-};
-
 }  // namespace
 
 PulseRecorder::PulseRecorder(const std::string& source, unsigned rate,
-                             std::chrono::milliseconds piece)
-    : source_(source), piece_(piece), spec_{PA_SAMPLE_S16LE, rate, 1} {
+                             std::chrono::milliseconds piece, PieceListener listener)
+    : source_(source),
+      piece_(piece),
+      listener_(std::move(listener)),
+      spec_{PA_SAMPLE_S16LE, rate, 1},
+      timeline_(rate) {
   loop_ = pa_threaded_mainloop_new();
   context_ = pa_context_new(pa_threaded_mainloop_get_api(loop_), "tocolo test recorder");
   pa_context_set_state_callback(
@@ -84,7 +69,7 @@ bool PulseRecorder::WaitUntilRecording(std::chrono::milliseconds timeout) {
   const auto deadline = Clock::now() + timeout;
   while (Clock::now() < deadline) {
     {
-      const Lock lock(loop_);
+      const MainLoopLock lock(loop_);
       if (stream_ != nullptr && pa_stream_get_state(stream_) == PA_STREAM_READY) return true;
     }
     std::this_thread::sleep_for(5ms);
@@ -105,7 +90,7 @@ bool PulseRecorder::WaitForSamples(std::size_t frames, std::chrono::milliseconds
 }
 
 void PulseRecorder::Finish() {
-  const Lock lock(loop_);
+  const MainLoopLock lock(loop_);
   if (finished_ || stream_ == nullptr) return;
   finished_ = true;
   pa_stream_set_read_callback(stream_, nullptr, nullptr);
@@ -118,37 +103,27 @@ void PulseRecorder::OnRead() {
   while (pa_stream_readable_size(stream_) > 0 && pa_stream_peek(stream_, &data, &bytes) == 0 &&
          bytes > 0) {
     const std::size_t frames = bytes / sizeof(std::int16_t);
+    std::size_t start = 0;
     {
       const std::lock_guard lock(mutex_);
-      const std::size_t start = samples_.size();
+      start = samples_.size();
       samples_.resize(start + frames, 0);  // a hole in the stream stays silence
       if (data != nullptr)
         std::memcpy(samples_.data() + start, data, frames * sizeof(std::int16_t));
       largestPiece_ = std::max(largestPiece_, frames);
+      if (data == nullptr) ++holes_;
     }
     pa_stream_drop(stream_);
+    // Only this thread makes the recording longer, so the piece stays where it is meanwhile.
+    if (listener_) listener_(std::span(samples_).subspan(start, frames));
   }
 }
 
 void PulseRecorder::AskForTiming() {
   if (finished_) return;
-  if (stream_ != nullptr && pa_stream_get_state(stream_) == PA_STREAM_READY) {
-    pa_operation* operation = pa_stream_update_timing_info(
-        stream_, [](pa_stream*, int, void* self) { static_cast<PulseRecorder*>(self)->OnTiming(); },
-        this);
-    if (operation != nullptr) pa_operation_unref(operation);
-  }
-  const pa_usec_t next = pa_rtclock_now() + std::chrono::microseconds(kReportEvery).count();
-  if (timer_ == nullptr) {
-    timer_ = pa_context_rttime_new(
-        context_, next,
-        [](pa_mainloop_api*, pa_time_event*, const timeval*, void* self) {
-          static_cast<PulseRecorder*>(self)->AskForTiming();
-        },
-        this);
-  } else {
-    pa_context_rttime_restart(context_, timer_, next);
-  }
+  AskForTimingAndAgain<&PulseRecorder::OnTiming, &PulseRecorder::AskForTiming>(
+      context_, stream_, stream_ != nullptr && pa_stream_get_state(stream_) == PA_STREAM_READY,
+      timer_, kReportEvery, this);
 }
 
 void PulseRecorder::OnTiming() {
@@ -161,29 +136,7 @@ void PulseRecorder::OnTiming() {
       static_cast<double>(pa_bytes_to_usec(
           static_cast<std::uint64_t>(std::max<std::int64_t>(0, info->write_index)), &spec_)) +
       static_cast<double>(info->source_usec) - static_cast<double>(info->sink_usec);
-  const std::lock_guard lock(mutex_);
-  reports_.push_back({MonotonicTimeOf(info->timestamp), capturedUs * spec_.rate / 1e6});
-}
-
-std::optional<PulseRecorder::Clock::time_point> PulseRecorder::HeardAt(double index) const {
-  const std::lock_guard lock(mutex_);
-  // Now and then a report counts a piece twice, on its way from the server's thread and in
-  // the queue, and so is a piece early. Where each report of the half second around the
-  // sample places it, the middle one is right.
-  const double around = 0.25 * spec_.rate;
-  std::vector<Clock::time_point> placed;
-  for (const Report& report : reports_) {
-    if (std::abs(report.heardIndex - index) > around) continue;
-    const std::chrono::duration<double> fromReport((index - report.heardIndex) / spec_.rate);
-    placed.push_back(report.at + std::chrono::duration_cast<Clock::duration>(fromReport));
-  }
-  if (placed.empty() && !reports_.empty() && index > reports_.back().heardIndex) {
-    const std::chrono::duration<double> ahead((index - reports_.back().heardIndex) / spec_.rate);
-    return reports_.back().at + std::chrono::duration_cast<Clock::duration>(ahead);
-  }
-  if (placed.empty()) return std::nullopt;
-  std::nth_element(placed.begin(), placed.begin() + placed.size() / 2, placed.end());
-  return placed[placed.size() / 2];
+  timeline_.Add(MonotonicTimeOf(info->timestamp), capturedUs * spec_.rate / 1e6);
 }
 
 std::vector<std::int16_t> PulseRecorder::SamplesSoFar() const {
@@ -194,4 +147,9 @@ std::vector<std::int16_t> PulseRecorder::SamplesSoFar() const {
 std::size_t PulseRecorder::LargestPiece() const {
   const std::lock_guard lock(mutex_);
   return largestPiece_;
+}
+
+std::size_t PulseRecorder::Holes() const {
+  const std::lock_guard lock(mutex_);
+  return holes_;
 }
