@@ -72,7 +72,10 @@ TapAlongListening::TapAlongListening(std::function<CRhythmEngine*()> engine, QWi
   row->addWidget(input_name_, 2);
   row->addWidget(level_);
   row->addWidget(hearing_, 3);
-  connect(listen_, &QCheckBox::toggled, this, [this](bool on) { on ? Start() : Stop(); });
+  connect(listen_, &QCheckBox::toggled, this, [this](bool on) {
+    on ? Start() : Stop();
+    if (toggled_) toggled_();
+  });
   meter_.setInterval(kMeterInterval);
   connect(&meter_, &QTimer::timeout, this, [this] { Show(); });
   Show();
@@ -157,6 +160,20 @@ std::vector<TapAlongListening::Heard> TapAlongListening::TakeStrokes() {
     }
   }
   return heard;
+}
+
+QString TapAlongListening::HowHeardText() const {
+  if (!listener_) return {};
+  switch (listener_->HowHeard()) {
+    case Hearing::kLoudspeakers:
+      return QStringLiteral("heard through loudspeakers, round trip %1 ms")
+          .arg(*listener_->RoundTripMs(), 0, 'f', 1);
+    case Hearing::kHeadphones:
+      return QStringLiteral("heard with headphones");
+    case Hearing::kUnknown:
+      break;
+  }
+  return {};
 }
 
 void TapAlongListening::Show() {

@@ -43,7 +43,12 @@ class TapAlongListening : public QWidget {
   void Follow();
   // The player's strokes heard since last asked.
   std::vector<Heard> TakeStrokes();
+  // How the microphone hears Tocolo, for a practice log: "heard through loudspeakers, round
+  // trip 57.4 ms" or "heard with headphones"; empty while not listening or not yet known.
+  QString HowHeardText() const;
   QWidget* FirstControl() const;
+  // Told whenever the player turns Listen on or off.
+  void SetOnToggled(std::function<void()> toggled) { toggled_ = std::move(toggled); }
 
  private:
   void Start();
@@ -51,6 +56,7 @@ class TapAlongListening : public QWidget {
   void Show();
 
   std::function<CRhythmEngine*()> engine_;
+  std::function<void()> toggled_;
   QCheckBox* listen_;
   QLabel* input_name_;
   QProgressBar* level_;

@@ -56,6 +56,8 @@ TapAlongWindow::TapAlongWindow(TapAlongHost host, QWidget* parent)
   loopPicture_->SetTake(take);
   takePicture_->SetTake(take);
   pad_->SetOnTap([this](Clock::time_point time, TapSource source) { OnTap(time, source); });
+  // Listen chosen by its mnemonic would keep the keys from the pad.
+  listening_->SetOnToggled([this] { pad_->setFocus(Qt::OtherFocusReason); });
   taps_->setAccessibleName(QStringLiteral("Taps"));
   taps_->setUniformItemSizes(true);
 
@@ -300,7 +302,10 @@ void TapAlongWindow::OnReset() {
 
 void TapAlongWindow::OnCopy() {
   if (const Take* take = session_.CurrentTake()) {
-    QGuiApplication::clipboard()->setText(Text(TakeText(*take)));
+    // While listening, how the microphone's taps were placed comes first.
+    const QString heard = listening_->HowHeardText();
+    QGuiApplication::clipboard()->setText((heard.isEmpty() ? QString() : heard + '\n') +
+                                          Text(TakeText(*take)));
   }
 }
 

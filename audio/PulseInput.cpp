@@ -13,7 +13,9 @@ using namespace std::chrono_literals;
 // Pieces of 10 ms: found strokes come soon enough, and the input's thread wakes 100 times a
 // second, not more.
 constexpr auto kPiece = 10ms;
-// How often the server is asked where capture is.
+// How often the server is asked where capture is: at first often, and at an interval unlike
+// any quantum's, so that the input's rate against the computer's clock is soon known.
+constexpr auto kFirstReportsEvery = 113ms;
 constexpr auto kReportEvery = 250ms;
 
 CaptureClock::Clock::time_point MonotonicTimeOf(const timeval& stamp) {
@@ -219,7 +221,8 @@ void PulseInput::AskWhereCaptureIs() {
       stream_,
       [](pa_stream*, int, void* self) { static_cast<PulseInput*>(self)->OnTimingReport(); }, this);
   if (report != nullptr) pa_operation_unref(report);
-  const pa_usec_t next = pa_rtclock_now() + std::chrono::microseconds(kReportEvery).count();
+  const auto every = reportCount_ < reports_.size() / 2 ? kFirstReportsEvery : kReportEvery;
+  const pa_usec_t next = pa_rtclock_now() + std::chrono::microseconds(every).count();
   if (reportTimer_ == nullptr) {
     reportTimer_ = pa_context_rttime_new(
         context_, next,

@@ -9,8 +9,15 @@ namespace {
 using namespace std::chrono_literals;
 
 constexpr double kRate = OnsetDetector::kRate;
-// Verdicts in a row that settle how Tocolo is heard, either way.
-constexpr int kVerdictsToSettle = 2;
+// Verdicts in a row that settle how Tocolo is heard: that it comes back, and that it does not.
+// The player's strokes, louder than Tocolo's echo, can hide it in a span; once Tocolo has been
+// heard it takes longer to decide it is no longer.
+constexpr int kHeardToSettle = 2;
+constexpr int kUnheardToSettle = 3;
+constexpr int kUnheardToUnsettle = 5;
+// Below this confidence the span says Tocolo is not heard; between it and EchoFinder's
+// kHeardConfidence it says nothing either way.
+constexpr float kUnheardConfidence = 0.1f;
 // How long a stroke heard before that is kept waiting, in samples.
 constexpr std::int64_t kLongestHeld = 3 * OnsetDetector::kRate;
 
@@ -163,17 +170,21 @@ void StrokeListener::FindEcho() {
   if (match.delay) {
     delays_[delayCount_++ % delays_.size()] = *match.delay;
     verdictRun_ = std::max(1, verdictRun_ + 1);
-  } else {
+  } else if (match.confidence < kUnheardConfidence) {
     verdictRun_ = std::min(-1, verdictRun_ - 1);
+  } else {
+    return;
   }
-  if (verdictRun_ >= kVerdictsToSettle) {
+  const int unheardToSettle =
+      hearing_.load() == Hearing::kLoudspeakers ? kUnheardToUnsettle : kUnheardToSettle;
+  if (verdictRun_ >= kHeardToSettle) {
     std::array<std::int32_t, 5> latest = delays_;
     const std::size_t n = std::min(delayCount_, latest.size());
     std::nth_element(latest.begin(), latest.begin() + static_cast<std::ptrdiff_t>(n / 2),
                      latest.begin() + static_cast<std::ptrdiff_t>(n));
     delay_ = latest[n / 2];
     hearing_ = Hearing::kLoudspeakers;
-  } else if (verdictRun_ <= -kVerdictsToSettle) {
+  } else if (verdictRun_ <= -unheardToSettle) {
     hearing_ = Hearing::kHeadphones;
   }
 }
