@@ -7,6 +7,7 @@
 #include <array>
 #include <cmath>
 
+#include "app/TapAlongFigureLabel.h"
 #include "audio/PulseInput.h"
 #include "engine/RhythmEngine.h"
 #include "tapalong/StrokePlan.h"
@@ -54,18 +55,13 @@ TapAlongListening::TapAlongListening(std::function<CRhythmEngine*()> engine, QWi
     : QWidget(parent),
       engine_(std::move(engine)),
       listen_(new QCheckBox(QStringLiteral("&Listen"), this)),
-      input_name_(new QLabel(this)),
+      input_name_(new TapAlongFigureLabel(QStringLiteral("Input"), this)),
       level_(new QProgressBar(this)),
-      hearing_(new QLabel(this)) {
-  input_name_->setAccessibleName(QStringLiteral("Input"));
-  input_name_->setTextFormat(Qt::PlainText);
+      hearing_(new TapAlongFigureLabel(QStringLiteral("How Tocolo hears itself"), this)) {
   level_->setAccessibleName(QStringLiteral("Input level"));
   level_->setRange(kQuietestDb, 0);
   level_->setTextVisible(false);
   level_->setFixedWidth(96);
-  hearing_->setAccessibleName(QStringLiteral("How Tocolo hears itself"));
-  hearing_->setTextFormat(Qt::PlainText);
-  hearing_->setWordWrap(true);
   auto* row = new QHBoxLayout(this);
   row->setContentsMargins(0, 0, 0, 0);
   row->addWidget(listen_);
@@ -178,33 +174,34 @@ QString TapAlongListening::HowHeardText() const {
 
 void TapAlongListening::Show() {
   if (!input_) {
-    input_name_->setText(failure_);
+    input_name_->SetFigures(failure_);
     level_->setVisible(false);
-    hearing_->clear();
+    hearing_->SetFigures(QString());
     return;
   }
   level_->setVisible(true);
   if (input_->GetState() != PulseInput::State::kRecording) {
-    input_name_->setText(QStringLiteral("Opening the input..."));
+    input_name_->SetFigures(QStringLiteral("Opening the input..."));
     return;
   }
-  input_name_->setText(
+  input_name_->SetFigures(
       QStringLiteral("Listening to %1").arg(QString::fromStdString(input_->InputName())));
   const float peak = listener_->TakePeak();
   level_->setValue(peak > 0 ? std::max(kQuietestDb, static_cast<int>(20 * std::log10(peak)))
                             : kQuietestDb);
   switch (listener_->HowHeard()) {
     case Hearing::kUnknown:
-      hearing_->setText(QStringLiteral("Listening for Tocolo's own sound while the loop plays..."));
+      hearing_->SetFigures(
+          QStringLiteral("Listening for Tocolo's own sound while the loop plays..."));
       break;
     case Hearing::kLoudspeakers:
-      hearing_->setText(
+      hearing_->SetFigures(
           QStringLiteral("Through loudspeakers: Tocolo hears itself %1 ms late (the round trip); "
                          "strokes on top of its own are not scored.")
               .arg(*listener_->RoundTripMs(), 0, 'f', 1));
       break;
     case Hearing::kHeadphones:
-      hearing_->setText(QStringLiteral(
+      hearing_->SetFigures(QStringLiteral(
           "With headphones: Tocolo does not hear itself, so the adjustment applies."));
       break;
   }

@@ -14,6 +14,7 @@ class PulseInput;
 class QCheckBox;
 class QLabel;
 class QProgressBar;
+class TapAlongFigureLabel;
 
 // The listening row of the tap-along window: the Listen check box, the input listened to and
 // how loud it is, and how Tocolo hears itself. While Listen is on, and only then, the
@@ -58,9 +59,9 @@ class TapAlongListening : public QWidget {
   std::function<CRhythmEngine*()> engine_;
   std::function<void()> toggled_;
   QCheckBox* listen_;
-  QLabel* input_name_;
+  TapAlongFigureLabel* input_name_;
   QProgressBar* level_;
-  QLabel* hearing_;
+  TapAlongFigureLabel* hearing_;
   QTimer meter_;  // while listening
   QString failure_;
   // What the listener is told plays: one repetition as it sounds and where its sounds begin,

@@ -2,7 +2,7 @@
 # tocolo as a screen reader meets it: on an X server of its own, with a session bus and the
 # accessibility bus it starts, its accessible tree walked through AT-SPI, then its window
 # menu heard item by item as the keyboard moves through it, then the tap-along window's
-# figures heard after a few taps.
+# figures heard after a few taps, and its listening heard on and, its input gone, off.
 # Usage: accessibility-test.sh <tocolo>     (PULSE_SERVER set by the suite)
 set -euo pipefail
 tocolo=$1
@@ -23,7 +23,7 @@ dbus-run-session -- bash -c '
   "$1" 2>"$2/tocolo.err" &
   app=$!
   /usr/bin/python3 "$3/atspi-walk.py" && /usr/bin/python3 "$3/atspi-walk.py" --menu &&
-    /usr/bin/python3 "$3/atspi-walk.py" --tap
+    /usr/bin/python3 "$3/atspi-walk.py" --tap && /usr/bin/python3 "$3/atspi-walk.py" --listen
   status=$?
   kill $app 2>/dev/null
   exit $status

@@ -16,6 +16,9 @@ Other modes, for a test that drives tocolo with a real seat:
   --tap              opens the tap-along window from the window menu (Alt+Space, T), starts
                      the loop with Space and taps along with keys, and hears the "Timing
                      summary" figures announced and read: a signed mean and a spread
+  --listen           in the open tap-along window, with a null sink's monitor the default
+                     input, turns Listen on (Alt+L) and hears it checked and the input named;
+                     then unloads the sink and hears Listen turned off and why, in one line
 """
 import re
 import subprocess
@@ -172,7 +175,51 @@ def tap_along(app):
     return summary.description, announced
 
 
+def wait_for(what, condition, timeout=3):
+    deadline = time.time() + timeout
+    while not condition():
+        if time.time() > deadline:
+            fail(what)
+        time.sleep(0.1)
+
+
+def listen(app):
+    """Listen on and its input named; the input gone: Listen off, and the line saying why."""
+    def pactl(*args):
+        return subprocess.run(["pactl", *args], check=True, capture_output=True,
+                              text=True).stdout.strip()
+
+    module = pactl("load-module", "module-null-sink", "sink_name=walk_mic")
+    pactl("set-default-source", "walk_mic.monitor")
+    try:
+        xdotool("key", "alt+l")
+        nodes = walk(app, [])
+        box = one(nodes, pyatspi.ROLE_CHECK_BOX, "Listen")
+        line = one(nodes, pyatspi.ROLE_LABEL, "Input")
+
+        def checked():
+            box.clearCache()
+            return box.getState().contains(pyatspi.STATE_CHECKED)
+
+        def said():
+            line.clearCache()
+            return line.description
+
+        wait_for("Listen was not heard checked", checked)
+        wait_for(f"the input was not named, only {said()!r}", lambda: "Listening to" in said())
+        named = said()
+    finally:
+        pactl("unload-module", module)
+    wait_for("Listen stayed checked after its input went away", lambda: not checked())
+    wait_for(f"no line said why Listen is off, only {said()!r}", lambda: "went away" in said())
+    return named, said()
+
+
 app = find_app("Tocolo")
+if "--listen" in sys.argv:
+    named, why = listen(app)
+    print(f"listening: heard {named!r}; the input gone, Listen off and {why!r}")
+    sys.exit(0)
 if "--tap" in sys.argv:
     xdotool("search", "--sync", "--name", "^Tocolo$", "windowfocus", "--sync")
     figures, announced = tap_along(app)
