@@ -10,9 +10,9 @@ namespace {
 
 using namespace std::chrono_literals;
 
-// Pieces of 10 ms: found strokes come soon enough, and the input's thread wakes 100 times a
-// second, not more.
-constexpr auto kPiece = 10ms;
+// Pieces of 20 ms: found strokes come soon enough for a window that looks ten times a second,
+// and the input's thread wakes 50 times a second, not more.
+constexpr auto kPiece = 20ms;
 // How often the server is asked where capture is: at first often, and at an interval unlike
 // any quantum's, so that the input's rate against the computer's clock is soon known.
 constexpr auto kFirstReportsEvery = 113ms;

@@ -20,6 +20,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <memory>
@@ -255,6 +256,50 @@ void CpuTapping(benchmark::State& state) {
   }
 }
 
+// CPU over ten seconds playing with the tap-along window open and Listen on, a null sink's
+// monitor the microphone: the recording, the detection and the echo analysis, the program's
+// and the server's, against CpuUse's playing figures, with nothing of the window made.
+void CpuListening(benchmark::State& state) {
+  Display* const display = OpenDisplay(state);
+  if (display == nullptr) return;
+  const std::optional<pid_t> server = SoundServerPid();
+  XTestKeyboard keyboard(DisplayString(display));
+  for (auto _ : state) {
+    // The microphone's sink, by the index its module is loaded at.
+    std::string module;
+    if (FILE* pactl = popen("pactl load-module module-null-sink sink_name=bench_mic", "r")) {
+      for (int c; (c = std::fgetc(pactl)) != EOF && c != '\n';) module += static_cast<char>(c);
+      pclose(pactl);
+    }
+    Run({"pactl", "set-default-source", "bench_mic.monitor"});
+    const Launch launch = LaunchAndWaitForWindow(display, g_programs[0].c_str());
+    if (launch.window == 0) {
+      state.SkipWithError("no window appeared");
+      break;
+    }
+    std::this_thread::sleep_for(3s);
+    const std::string window = std::to_string(launch.window);
+    Run({"xdotool", "windowfocus", "--sync", window.c_str()});
+    Run({"xdotool", "key", "alt+space"});
+    std::this_thread::sleep_for(400ms);
+    Run({"xdotool", "key", "t"});
+    std::this_thread::sleep_for(500ms);
+    Run({"xdotool", "key", "alt+l"});
+    std::this_thread::sleep_for(500ms);
+    keyboard.Space();
+    std::this_thread::sleep_for(3s);  // past finding how Tocolo is heard
+    const double serverBefore = server ? CpuNanoseconds(*server) : 0;
+    state.counters["listening_pct"] = CpuPercentOver(launch.pid, kCpuSpan);
+    if (server) {
+      state.counters["server_listening_pct"] =
+          100.0 * (CpuNanoseconds(*server) - serverBefore) / 1e9 / kCpuSpan.count();
+    }
+    state.SetIterationTime(1);
+    End(launch.pid);
+    if (!module.empty()) Run({"pactl", "unload-module", module.c_str()});
+  }
+}
+
 void Register() {
   benchmark::RegisterBenchmark("ServerWithoutClients", ServerWithoutClients)
       ->UseManualTime()
@@ -273,6 +318,7 @@ void Register() {
     cpuUse->Arg(i);
   }
   benchmark::RegisterBenchmark("CpuTapping", CpuTapping)->UseManualTime()->Iterations(1);
+  benchmark::RegisterBenchmark("CpuListening", CpuListening)->UseManualTime()->Iterations(1);
 }
 
 }  // namespace

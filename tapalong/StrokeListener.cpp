@@ -103,7 +103,10 @@ void StrokeListener::Hear(std::span<const std::int16_t> block) {
   heard_ += static_cast<std::int64_t>(block.size());
   if (heard_ >= nextEchoAt_) {
     FindEcho();
-    nextEchoAt_ = heard_ + static_cast<std::int64_t>(kEchoSpan / 2);
+    // Often until it is known how Tocolo is heard, then enough to follow a room that changes:
+    // each look is three transforms of 128k points.
+    const bool known = hearing_.load() != Hearing::kUnknown;
+    nextEchoAt_ = heard_ + static_cast<std::int64_t>(known ? 2 * kEchoSpan : kEchoSpan / 2);
   }
 
   ListeningTimeline timeline;
