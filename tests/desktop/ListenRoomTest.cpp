@@ -6,9 +6,9 @@
 // arrival at Tocolo's sink. What Tocolo scores, read back from its Copy, is held against
 // what the harness placed.
 #include <regex>
-#include <sstream>
 #include <thread>
 
+#include "desktop/CopiedTake.h"
 #include "desktop/DesktopTest.h"
 #include "support/measure/RoomHarness.h"
 #include "support/measure/X11Clipboard.h"
@@ -57,21 +57,11 @@ struct Copied {
 
 Copied Parse(const std::string& text) {
   Copied copied{text, {}, 0, 0};
-  std::istringstream lines(text);
-  for (std::string line; std::getline(lines, line);) {
-    std::vector<std::string> fields(1);
-    for (char c : line) {
-      if (c == '\t') {
-        fields.emplace_back();
-      } else {
-        fields.back().push_back(c);
-      }
-    }
-    if (fields.size() < 6 || fields[0].empty() || !std::isdigit(fields[0][0])) continue;
-    if (fields[1] != "microphone") {
+  for (const CopiedTap& tap : CopiedTaps(text)) {
+    if (tap.source != "microphone") {
       ++copied.keyTaps;
-    } else if (fields[2] == "hit") {
-      copied.microphoneOffsets.push_back(std::stod(fields[5]));
+    } else if (tap.verdict == "hit" && tap.offsetMs) {
+      copied.microphoneOffsets.push_back(*tap.offsetMs);
     } else {
       ++copied.microphoneExtras;
     }

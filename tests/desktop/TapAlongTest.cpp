@@ -9,9 +9,9 @@
 #include <cmath>
 #include <cstdio>
 #include <regex>
-#include <sstream>
 #include <thread>
 
+#include "desktop/CopiedTake.h"
 #include "desktop/DesktopTest.h"
 #include "support/measure/PulseRecorder.h"
 #include "support/measure/X11Clipboard.h"
@@ -40,32 +40,6 @@ const std::vector<PlannedTap> kTake = {
     {3, 4, -15}, {4, 0, -15}, {4, 1, -15}, {4, 1, 300, false}, {4, 3, -15},
 };
 constexpr std::size_t kHits = 18, kExtras = 2, kMisses = 2;
-
-// One line of the copied take: tap, source, verdict, loop, stroke, offset.
-struct CopiedTap {
-  std::string verdict;
-  std::optional<double> offsetMs;
-};
-
-std::vector<CopiedTap> TapLines(const std::string& copied) {
-  std::vector<CopiedTap> taps;
-  std::istringstream lines(copied);
-  for (std::string line; std::getline(lines, line);) {
-    std::vector<std::string> fields(1);
-    for (char c : line) {
-      if (c == '\t') {
-        fields.emplace_back();
-      } else {
-        fields.back() += c;
-      }
-    }
-    if (fields.size() < 6 || fields[0].empty() || !std::isdigit(fields[0][0])) continue;
-    CopiedTap tap{fields[2], std::nullopt};
-    if (!fields[5].empty()) tap.offsetMs = std::stod(fields[5]);
-    taps.push_back(tap);
-  }
-  return taps;
-}
 
 std::optional<std::size_t> MissesIn(const std::string& copied) {
   std::smatch match;
@@ -160,7 +134,7 @@ class TapAlong : public ::testing::Test {
     const std::optional<std::size_t> start = FindLoopStart(
         recorder.samples(), LoopFor(kDefaults.pattern, kDefaults.tone, kDefaults.tempo));
     ASSERT_TRUE(start);
-    const std::vector<CopiedTap> reported = TapLines(*copied);
+    const std::vector<CopiedTap> reported = CopiedTaps(*copied);
     ASSERT_EQ(reported.size(), kTake.size()) << *copied;
     double reportedSum = 0, trueSum = 0, worst = 0;
     for (std::size_t i = 0; i < kTake.size(); ++i) {
