@@ -127,6 +127,16 @@ double CpuPercentOver(pid_t pid, std::chrono::seconds span) {
   return 100.0 * (CpuNanoseconds(pid) - before) / 1e9 / static_cast<double>(span.count());
 }
 
+// The first line a shell command prints, without its newline.
+std::string FirstLine(const char* command) {
+  std::string line;
+  if (FILE* output = popen(command, "r")) {
+    for (int c; (c = std::fgetc(output)) != EOF && c != '\n';) line += static_cast<char>(c);
+    pclose(output);
+  }
+  return line;
+}
+
 // The suite's PulseAudio server writes its pid next to its socket.
 std::optional<pid_t> SoundServerPid() {
   const char* server = std::getenv("PULSE_SERVER");
@@ -266,11 +276,7 @@ void CpuListening(benchmark::State& state) {
   XTestKeyboard keyboard(DisplayString(display));
   for (auto _ : state) {
     // The microphone's sink, by the index its module is loaded at.
-    std::string module;
-    if (FILE* pactl = popen("pactl load-module module-null-sink sink_name=bench_mic", "r")) {
-      for (int c; (c = std::fgetc(pactl)) != EOF && c != '\n';) module += static_cast<char>(c);
-      pclose(pactl);
-    }
+    const std::string module = FirstLine("pactl load-module module-null-sink sink_name=bench_mic");
     Run({"pactl", "set-default-source", "bench_mic.monitor"});
     const Launch launch = LaunchAndWaitForWindow(display, g_programs[0].c_str());
     if (launch.window == 0) {
@@ -288,6 +294,12 @@ void CpuListening(benchmark::State& state) {
     std::this_thread::sleep_for(500ms);
     keyboard.Space();
     std::this_thread::sleep_for(3s);  // past finding how Tocolo is heard
+    if (FirstLine("pactl list short source-outputs").empty()) {
+      state.SkipWithError("Tocolo is not recording");
+      End(launch.pid);
+      if (!module.empty()) Run({"pactl", "unload-module", module.c_str()});
+      break;
+    }
     const double serverBefore = server ? CpuNanoseconds(*server) : 0;
     state.counters["listening_pct"] = CpuPercentOver(launch.pid, kCpuSpan);
     if (server) {
