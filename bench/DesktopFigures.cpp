@@ -228,6 +228,17 @@ void CpuUse(benchmark::State& state) {
   }
 }
 
+// Lets the program settle, then opens its tap-along window from the window menu.
+void OpenTapAlongWindow(const Launch& launch) {
+  std::this_thread::sleep_for(3s);
+  const std::string window = std::to_string(launch.window);
+  Run({"xdotool", "windowfocus", "--sync", window.c_str()});
+  Run({"xdotool", "key", "alt+space"});
+  std::this_thread::sleep_for(400ms);
+  Run({"xdotool", "key", "t"});
+  std::this_thread::sleep_for(500ms);
+}
+
 // CPU over ten seconds playing with the tap-along window open and a tap every 125 ms (XTEST
 // presses of J on its pad), the program's and the server's; CpuUse's playing figures are the
 // same with the window never opened.
@@ -238,13 +249,7 @@ void CpuTapping(benchmark::State& state) {
   XTestKeyboard keyboard(DisplayString(display));
   for (auto _ : state) {
     const Launch launch = LaunchAndWaitForWindow(display, g_programs[0].c_str());
-    std::this_thread::sleep_for(3s);
-    const std::string window = std::to_string(launch.window);
-    Run({"xdotool", "windowfocus", "--sync", window.c_str()});
-    Run({"xdotool", "key", "alt+space"});
-    std::this_thread::sleep_for(400ms);
-    Run({"xdotool", "key", "t"});
-    std::this_thread::sleep_for(500ms);
+    OpenTapAlongWindow(launch);
     keyboard.Space();
     std::this_thread::sleep_for(200ms);
     const double serverBefore = server ? CpuNanoseconds(*server) : 0;
@@ -283,13 +288,7 @@ void CpuListening(benchmark::State& state) {
       state.SkipWithError("no window appeared");
       break;
     }
-    std::this_thread::sleep_for(3s);
-    const std::string window = std::to_string(launch.window);
-    Run({"xdotool", "windowfocus", "--sync", window.c_str()});
-    Run({"xdotool", "key", "alt+space"});
-    std::this_thread::sleep_for(400ms);
-    Run({"xdotool", "key", "t"});
-    std::this_thread::sleep_for(500ms);
+    OpenTapAlongWindow(launch);
     Run({"xdotool", "key", "alt+l"});
     std::this_thread::sleep_for(500ms);
     keyboard.Space();
