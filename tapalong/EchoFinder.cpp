@@ -25,8 +25,18 @@ EchoFinder::EchoFinder(std::size_t maxLength, std::int32_t maxLag)
 
 EchoMatch EchoFinder::Find(std::span<const std::int16_t> reference,
                            std::span<const std::int16_t> recording) {
+  return Find(reference, recording, -maxLag_, maxLag_);
+}
+
+EchoMatch EchoFinder::Find(std::span<const std::int16_t> reference,
+                           std::span<const std::int16_t> recording, std::int32_t lowest,
+                           std::int32_t highest) {
+  lowest = std::max(lowest, -maxLag_);
+  highest = std::min(highest, maxLag_);
   const std::size_t length = std::min({reference.size(), recording.size(), maxLength_});
-  if (length == 0 || !fft_ || !signal_ || !reference_ || !recording_ || !response_) return {};
+  if (length == 0 || lowest > highest || !fft_ || !signal_ || !reference_ || !recording_ ||
+      !response_)
+    return {};
   const auto transform = [&](std::span<const std::int16_t> samples, cvec_t* spectrum) {
     std::fill(signal_->data, signal_->data + size_, smpl_t{0});
     std::copy(samples.begin(), samples.begin() + static_cast<std::ptrdiff_t>(length),
@@ -53,7 +63,7 @@ EchoMatch EchoFinder::Find(std::span<const std::int16_t> reference,
   // Lag d sits at d for d >= 0 and at size + d below.
   std::int32_t delay = 0;
   smpl_t strongest = -1;
-  for (std::int32_t lag = -maxLag_; lag <= maxLag_; ++lag) {
+  for (std::int32_t lag = lowest; lag <= highest; ++lag) {
     const smpl_t tap =
         std::fabs(signal_->data[lag >= 0 ? lag : static_cast<std::int64_t>(size_) + lag]);
     if (tap > strongest) {

@@ -42,8 +42,11 @@ class EchoFinder {
   // `maxLength` samples.
   explicit EchoFinder(std::size_t maxLength, std::int32_t maxLag = kDefaultMaxLag);
 
-  // Compares the spans over the length of the shorter.
+  // Compares the spans over the length of the shorter, at every delay within maxLag.
   EchoMatch Find(std::span<const std::int16_t> reference, std::span<const std::int16_t> recording);
+  // The same at the delays from `lowest` to `highest` only (those within maxLag).
+  EchoMatch Find(std::span<const std::int16_t> reference, std::span<const std::int16_t> recording,
+                 std::int32_t lowest, std::int32_t highest);
 
  private:
   std::size_t maxLength_;

@@ -18,6 +18,13 @@ constexpr int kUnheardToUnsettle = 5;
 // Below this confidence the span says Tocolo is not heard; between it and EchoFinder's
 // kHeardConfidence it says nothing either way.
 constexpr float kUnheardConfidence = 0.1f;
+// Once Tocolo knows it comes back, it looks for itself only this close to the round trip it
+// measured: near enough to follow the room and the clocks' drift, too near for a player who
+// plays steadily early or late, and loud, to be taken for Tocolo's own sound (a span now and
+// then correlates best there, as well as Tocolo does).
+constexpr std::int32_t kFollowDelay = 88;  // 2 ms
+// The looks that settle the round trip agree within this.
+constexpr std::int32_t kSameDelay = 44;  // 1 ms
 // How long a stroke heard before that is kept waiting, in samples.
 constexpr std::int64_t kLongestHeld = 3 * OnsetDetector::kRate;
 
@@ -169,25 +176,29 @@ void StrokeListener::FindEcho() {
     recording[i] =
         history_[static_cast<std::size_t>(first + static_cast<std::int64_t>(i)) % kHistory];
   }
-  const EchoMatch match = echo_.Find(reference, recording);
+  const bool loudspeakers = hearing_.load() == Hearing::kLoudspeakers;
+  const std::int32_t known = delay_.load();
+  const EchoMatch match =
+      loudspeakers ? echo_.Find(reference, recording, known - kFollowDelay, known + kFollowDelay)
+                   : echo_.Find(reference, recording);
   if (match.delay) {
-    delays_[delayCount_++ % delays_.size()] = *match.delay;
+    const bool agrees = newDelayRun_ > 0 && std::abs(*match.delay - newDelay_) <= kSameDelay;
+    newDelayRun_ = agrees ? newDelayRun_ + 1 : 1;
+    newDelay_ = *match.delay;
     verdictRun_ = std::max(1, verdictRun_ + 1);
   } else if (match.confidence < kUnheardConfidence) {
     verdictRun_ = std::min(-1, verdictRun_ - 1);
+    newDelayRun_ = 0;
   } else {
     return;
   }
-  const int unheardToSettle =
-      hearing_.load() == Hearing::kLoudspeakers ? kUnheardToUnsettle : kUnheardToSettle;
-  if (verdictRun_ >= kHeardToSettle) {
-    std::array<std::int32_t, 5> latest = delays_;
-    const std::size_t n = std::min(delayCount_, latest.size());
-    std::nth_element(latest.begin(), latest.begin() + static_cast<std::ptrdiff_t>(n / 2),
-                     latest.begin() + static_cast<std::ptrdiff_t>(n));
-    delay_ = latest[n / 2];
+  if (loudspeakers && match.delay) {
+    // Halfway to the look: the room as it is now followed, a look's own error halved.
+    delay_ = (known + *match.delay) / 2;
+  } else if (!loudspeakers && newDelayRun_ >= kHeardToSettle) {
+    delay_ = newDelay_;
     hearing_ = Hearing::kLoudspeakers;
-  } else if (verdictRun_ <= -unheardToSettle) {
+  } else if (verdictRun_ <= -(loudspeakers ? kUnheardToUnsettle : kUnheardToSettle)) {
     hearing_ = Hearing::kHeadphones;
   }
 }

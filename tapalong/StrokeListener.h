@@ -49,7 +49,10 @@ enum class Hearing { kUnknown, kLoudspeakers, kHeadphones };
 //
 // Whether what Tocolo plays comes back, and how late, is found by correlating the recording
 // with what was played at the same time (EchoFinder), every half second while the loop
-// sounds: a player who is merely late is a different sound, and correlates with nothing. Then
+// sounds: a player who is merely late is a different sound, and correlates with nothing. Once
+// found, the round trip is followed only within a few milliseconds of itself, so that a span
+// in which something else correlates as well (a player loud and steadily early) cannot move
+// it; a room changed beyond that is measured afresh by a new listener. Then
 // a stroke heard within kOwnMs of where one of Tocolo's own sounds comes back is Tocolo's,
 // or so close to it that the two cannot be told apart; any other stroke is the player's. With
 // headphones every stroke heard is the player's.
@@ -113,8 +116,9 @@ class StrokeListener {
   std::int64_t nextEchoAt_ = kEchoSpan;
   std::array<Onset, 32> held_{};  // found before it was known how Tocolo is heard
   std::size_t heldCount_ = 0;
-  std::array<std::int32_t, 5> delays_{};  // the latest round trips found, in samples
-  std::size_t delayCount_ = 0;
+  // A round trip found that differs from the one in use, and how many looks in a row found it.
+  std::int32_t newDelay_ = 0;
+  int newDelayRun_ = 0;
   int verdictRun_ = 0;  // the last echo verdicts in a row: > 0 heard, < 0 not heard
 
   mutable std::mutex strokesMutex_;

@@ -73,7 +73,7 @@ TEST(EchoFinder, FindsTheDelayThroughLoudspeakersAndNothingThroughHeadphones) {
 }
 
 // Nothing to compare, or silence, is not heard; spans of different lengths are compared over
-// the shorter, and spans past the capacity over its length.
+// the shorter, and spans past the capacity over its length; a range of delays is kept to.
 TEST(EchoFinder, AnswersSafelyForEmptySilentAndMismatchedSpans) {
   const Take take = Record(CRhythmEngine::kToneClaves, 300, kRoom, -200);
   const std::vector<std::int16_t> silence(take.reference.size(), 0);
@@ -83,6 +83,8 @@ TEST(EchoFinder, AnswersSafelyForEmptySilentAndMismatchedSpans) {
   EXPECT_FALSE(finder.Find(take.reference, silence).delay.has_value());
   EXPECT_EQ(finder.Find(take.reference, std::span(take.recording).first(40000)).delay, 300);
   EXPECT_EQ(finder.Find(take.reference, take.recording).delay, 300);
+  EXPECT_EQ(finder.Find(take.reference, take.recording, 212, 388).delay, 300);
+  EXPECT_FALSE(finder.Find(take.reference, take.recording, 388, 212).delay.has_value());
 }
 
 }  // namespace
